@@ -1,0 +1,132 @@
+#pragma once
+// The drive link: request encoding, the receive parser and the three command queues
+// (RunQueue 0, PollQueue 1, Lev2Queue 2). One command is on the wire at a time; an
+// answer is matched to the command most recently sent. Everything runs on one thread;
+// timers come from a TimerFactory so tests can fire them by hand.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/Codec.h"
+#include "link/CommandRecord.h"
+#include "link/FrameLog.h"
+#include "link/LinkTimer.h"
+#include "link/Prompt.h"
+#include "link/ReceiveParser.h"
+#include "link/SerialPort.h"
+
+namespace ordalis {
+
+enum QueueLevel : uint8_t { RunQueue = 0, PollQueue = 1, Lev2Queue = 2 };
+
+struct QueueState {
+    std::array<CommandRecord, TAB_MAX_CMD_NUM> table{};
+    uint8_t count = 0;
+    uint8_t index = 0;
+    bool busy = false;
+    uint8_t errorRetries = 0;
+    uint8_t errorRetryLimit = 3;
+    uint8_t timeoutRetries = 0;
+    uint8_t timeoutRetryLimit = 3;
+    uint8_t answerTimeout = 200;  // ms
+};
+
+class DriveLink {
+public:
+    DriveLink(SerialPort& port, TimerFactory& timers, Prompt& prompt, uint32_t keySeed);
+    ~DriveLink();
+    DriveLink(const DriveLink&) = delete;
+    DriveLink& operator=(const DriveLink&) = delete;
+
+    void SetFrameLog(FrameLog* log);  // nullptr: nothing is logged
+
+    // --- codec ---
+    uint8_t SlaveAddress = 0;
+    void SendCommand(const CommandRecord& record, uint8_t level);
+    void WriteFrame(const uint8_t* bytes, size_t count);
+    const std::string& LogPrefix() const { return logPrefix_; }
+    const std::string& LogLabel() const { return logLabel_; }
+
+    // --- receive parser (fed from the port; Timer1 is the 20 ms reset) ---
+    void ReceiveBytes(const uint8_t* bytes, size_t count);
+    LinkTimer& ParserResetTimer() { return *timer1_; }
+
+    // --- queues ---
+    void SendRunList(const CommandRecord* list, int n);
+    void SendPollList(const CommandRecord* list, int n);
+    void AddPollList(const CommandRecord* list, int n);
+    void SendLev2List(const CommandRecord* list, int n);
+    void SendRunList(const CommandList& l) { SendRunList(l.Records, l.Count); }
+    void SendPollList(const CommandList& l) { SendPollList(l.Records, l.Count); }
+    void AddPollList(const CommandList& l) { AddPollList(l.Records, l.Count); }
+    void SendLev2List(const CommandList& l) { SendLev2List(l.Records, l.Count); }
+    void ResetLink();
+    void StopRunQueue();
+    void SetRunDelay(uint16_t ms) { runDelay_ = ms; }
+    void SetRunTimeout(uint8_t ms) { queues_[RunQueue].answerTimeout = ms; }
+    void SetRunRetries(uint8_t n) { queues_[RunQueue].timeoutRetryLimit = n; }
+    void SetRunNext(uint8_t offset);
+    // Calls `then` after ms milliseconds from a single-shot timer (no nested event loop).
+    void WaitMs(int ms, std::function<void()> then);
+
+    void HandleAnswer(uint8_t residue, const uint8_t* answer, size_t frameLength);
+    void HandleTimeout();
+    LinkTimer& AnswerTimer() { return *comOverTimer_; }
+
+    // Holds the link while a caller reconfigures the port (baud switch): received bytes
+    // are kept, and an answer time-out the queues want to start is deferred. Release
+    // feeds the kept bytes (unless discardReceived) and starts the deferred time-out.
+    void Hold();
+    void Release(bool discardReceived);
+    bool IsHeld() const { return held_; }
+
+    // --- state, for views and tests ---
+    bool AwaitingAnswer() const { return awaitingAnswer_; }
+    uint8_t InFlightQueue() const { return inFlightQueue_; }
+    const QueueState& Queue(uint8_t level) const { return queues_[level]; }
+    bool AnyBusy() const;
+    SerialPort& Port() { return port_; }
+
+private:
+    void StartAnswerTimer(uint8_t level);
+    void StopAnswerTimer();
+    void SendNext(uint8_t answeredQueue, const uint8_t* data, uint8_t n);
+    void SendRunRecord(bool fromAnswerPath, const uint8_t* data, uint8_t n);
+    bool LoadList(QueueState& q, const CommandRecord* list, int n);
+    void Message(const std::string& text);
+    void LogFrame(const uint8_t* bytes, size_t count, uint8_t level);
+
+    SerialPort& port_;
+    Prompt& prompt_;
+    FrameLog* log_ = nullptr;
+    KeySource keys_;
+    ReceiveParser parser_{kAnswerMark};
+    std::unique_ptr<LinkTimer> timer1_;        // parser reset, 20 ms after the last chunk
+    std::unique_ptr<LinkTimer> comOverTimer_;  // answer time-out
+    std::unique_ptr<LinkTimer> waitTimer_;     // WaitMs and the run delay
+    std::function<void()> waitThen_;
+
+    std::array<QueueState, 3> queues_{};
+    bool awaitingAnswer_ = false;
+    uint8_t inFlightQueue_ = 0;
+    uint16_t runDelay_ = 0;
+    bool runDelayPending_ = false;  // a RunQueue send waits for the run delay
+
+    std::vector<CommandRecord> pendingRun_;
+    bool pendingRunSet_ = false;
+    std::vector<CommandRecord> pendingPollAppend_;
+    uint8_t pendingPollPos_ = 0;
+    bool pendingPollSet_ = false;
+
+    bool held_ = false;
+    int heldTimerLevel_ = -1;
+    std::vector<uint8_t> heldBytes_;
+
+    std::string logPrefix_;
+    std::string logLabel_;
+};
+
+}  // namespace ordalis

@@ -1,0 +1,36 @@
+#pragma once
+// The link's view of a serial port. The real one wraps QSerialPort (QtSerialPort.h);
+// tests use fakes or a pseudo-terminal.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace ordalis {
+
+enum class PortOpenError { None, NoSuchPort, PortInUse, Other };
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // "COM3": mapped to a device when opened; takes effect at the next open.
+    virtual void SetCommName(const std::string& name) = 0;
+    virtual std::string CommName() const = 0;
+    // Applied at once when open, else at the next open. 110 is used for the wake-up byte.
+    virtual void SetBaudRate(int32_t baud) = 0;
+    virtual int32_t BaudRate() const = 0;
+    // Opens exclusively, 8N1, no flow control, buffers purged.
+    virtual PortOpenError Open() = 0;
+    virtual void Close() = 0;  // discards pending bytes; no-op when closed
+    virtual bool IsOpen() const = 0;
+    // Queues the bytes without blocking; false when closed or count is 0.
+    virtual bool Write(const uint8_t* bytes, size_t count) = 0;
+
+    // Received chunks, in arrival order, on the GUI thread.
+    std::function<void(const uint8_t* bytes, size_t count)> OnReceiveData;
+    // The device went away while open (USB adapter pulled); the port is already closed.
+    std::function<void()> OnDeviceLost;
+};
+
+}  // namespace ordalis
