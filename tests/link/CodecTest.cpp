@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "link/Codec.h"
+#include "tests/support/Hexify.h"
+
+namespace ordalis {
+namespace {
+
+using test::Hexify;
+using test::Unhex;
+
+TEST(Crc8, CheckValueAndResidue) {
+    const std::string text = "123456789";
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    EXPECT_EQ(Crc8(bytes, text.size()), 0xA1);
+    std::vector<uint8_t> withCrc(bytes, bytes + text.size());
+    withCrc.push_back(0xA1);
+    EXPECT_EQ(Crc8(withCrc.data(), withCrc.size()), 0);
+}
+
+TEST(EncodeRequest, WorkedFrames) {
+    uint8_t baud[4] = {0x00, 0xC2, 0x01, 0x00};  // 115200
+    const CommandRecord read37{CmdRead, 37, 2, nullptr, 0, {}};
+    const CommandRecord write53{CmdWrite, 53, 4, baud, 4, {}};
+
+    std::vector<uint8_t> plain;
+    EXPECT_EQ(Hexify(EncodeRequest(read37, 0x01, 0x5F, &plain)), "F0 F0 F0 C0 5F 01 02 43 25 00 21");
+    EXPECT_EQ(Hexify(plain), "5F 01 02 43 25 00 21");
+
+    // The log gets the plain frame while the wire carries the scrambled one.
+    EXPECT_EQ(Hexify(EncodeRequest(read37, 0x01, 0x3C, &plain)), "F0 F0 F0 C0 3C 9A 9B DC 76 99 7A");
+    EXPECT_EQ(Hexify(plain), "3C 01 02 43 25 00 21");
+
+    // 0x44 is never scrambled, whatever key is offered.
+    EXPECT_EQ(Hexify(EncodeRequest(write53, 0x01, 0x3C)), "F0 F0 F0 C0 5F 01 06 44 35 00 00 C2 01 00 DA");
+}
+
+TEST(EncodeRequest, LengthsAndZeroData) {
+    uint8_t opt[2] = {1, 0};
+    struct Case {
+        CommandRecord rec;
+        size_t size;
+    };
+    const Case cases[] = {
+        {{CmdCommTest, 0, 0, nullptr, 0, {}}, 9},
+        {{CmdEeprom, 0, 2, opt, 2, {}}, 11},
+        {{CmdStudy, 0, 0, nullptr, 0, {}}, 9},
+        {{CmdTrace, 15, 0, nullptr, 0, {}}, 11},
+        {{CmdTrace, 8, 2, opt, 2, {}}, 13},
+        {{CmdRead, 55, 64, nullptr, 64, {}}, 11},  // DataLen of a read is the field size, not sent
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> plain;
+        const auto frame = EncodeRequest(c.rec, 3, 0x5F, &plain);
+        EXPECT_EQ(frame.size(), c.size) << int(c.rec.Command);
+        EXPECT_EQ(plain.size(), c.size - 4);
+        EXPECT_EQ(Crc8(plain.data() + 1, plain.size() - 1), 0) << "CRC covers address through data";
+    }
+    // Length 0: CRC over address, length and command only.
+    const auto test = EncodeRequest({CmdCommTest, 0, 0, nullptr, 0, {}}, 1, 0x5F);
+    const uint8_t covered[3] = {1, 0, CmdCommTest};
+    EXPECT_EQ(test.back(), Crc8(covered, 3));
+}
+
+TEST(EncodeRequest, ScrambledFrameRestoresForEveryKey) {
+    uint8_t data[3] = {0xF0, 0xE0, 0x5F};
+    const CommandRecord rec{CmdCommTest, 0, 3, data, 3, {}};
+    std::vector<uint8_t> plainRef;
+    EncodeRequest(rec, 7, 0x5F, &plainRef);
+    for (int key = 0; key < 255; ++key) {
+        auto frame = EncodeRequest(rec, 7, static_cast<uint8_t>(key));
+        ASSERT_EQ(frame[4], key);
+        Unscramble(frame.data() + 5, frame.size() - 5, frame[4]);
+        EXPECT_EQ(std::vector<uint8_t>(frame.begin() + 5, frame.end()),
+                  std::vector<uint8_t>(plainRef.begin() + 1, plainRef.end()))
+            << key;
+    }
+}
+
+TEST(EncodeAnswer, WorkedFrame) {
+    const uint8_t data[2] = {0x90, 0x01};
+    EXPECT_EQ(Hexify(EncodeAnswer(0x01, 0, data, 2)), "F0 E0 5F 01 02 00 90 01 57");
+    EXPECT_EQ(Hexify(EncodeAnswer(0x01, 0, data, 2, 0x5F, 3)), "F0 F0 F0 E0 5F 01 02 00 90 01 57");
+}
+
+TEST(CommandLabel, Table) {
+    uint8_t opt[2] = {0, 0};
+    uint8_t opt1[2] = {1, 0};
+    uint8_t opt2[2] = {2, 0};
+    uint8_t opt256[2] = {0, 1};
+    struct Case {
+        CommandRecord rec;
+        const char* label;
+    };
+    const Case cases[] = {
+        {{CmdCommTest, 0, 0, nullptr, 0, {}}, "Communications Test"},
+        {{CmdRead, 37, 2, nullptr, 0, {}}, "Read  Ipeak"},
+        {{CmdRead, 0, 2, nullptr, 0, {}}, "Read kp"},
+        {{CmdRead, 2, 2, nullptr, 0, {}}, "Read Not identified id"},
+        {{CmdRead, 9, 2, nullptr, 0, {}}, "Read  Not identified id"},
+        {{CmdRead, 269, 2, nullptr, 0, {}}, "Read  Not identified id"},
+        {{CmdRead, 270, 2, nullptr, 0, {}}, "Read Not identified id"},
+        {{CmdRead, 206, 2, nullptr, 0, {}}, "Read ServoPeriod"},
+        {{CmdWrite, 53, 4, nullptr, 0, {}}, "Set  Communications bps"},
+        {{CmdWrite, 269, 2, nullptr, 0, {}}, "Set  Not identified id"},
+        {{CmdWrite, 270, 2, nullptr, 0, {}}, "Set Not identified id"},
+        {{CmdEeprom, 0, 2, opt, 2, {}}, "EEPROM read"},
+        {{CmdEeprom, 0, 2, opt1, 2, {}}, "EEPROM write"},
+        {{CmdEeprom, 0, 2, opt2, 2, {}}, "recover"},
+        {{CmdEeprom, 0, 2, opt256, 2, {}}, " Not identified opt"},
+        {{CmdStudy, 0, 2, opt, 2, {}}, "Study parameters"},
+        {{CmdStudy, 0, 2, opt1, 2, {}}, " Not identified opt"},
+        {{CmdTrace, 3, 0, nullptr, 0, {}}, "Get TraceVariable"},
+        {{CmdTrace, 7, 2, opt, 2, {}}, "Set save"},
+        {{CmdTrace, 16, 0, nullptr, 0, {}}, "Get  SamplesData"},
+        {{CmdTrace, 17, 0, nullptr, 0, {}}, " Not identified id"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CommandLabel(c.rec), c.label) << int(c.rec.Command) << "/" << c.rec.ParamId;
+}
+
+TEST(LogTimestamp, ShiftsToUtcPlus8AndWraps) {
+    using namespace std::chrono;
+    const sys_days day = 2024y / 3 / 1;
+    EXPECT_EQ(LogTimestamp(day + 17h + 30min + 5s + 42ms), "01:30:05-0042 ");
+    EXPECT_EQ(LogTimestamp(day + 16h), "00:00:00-0000 ");
+    EXPECT_EQ(LogTimestamp(day + 8h + 5min + 9s + 123ms), "16:05:09-0123 ");
+}
+
+TEST(HexBytes, LogFormat) {
+    const auto bytes = Unhex("5F 01 02 43 25 00 21");
+    EXPECT_EQ(HexBytes(bytes.data(), bytes.size()), "5F 01 02 43 25 00 21 ");
+    EXPECT_EQ(HexBytes(bytes.data(), 0), "");
+}
+
+}  // namespace
+}  // namespace ordalis

@@ -1,0 +1,76 @@
+#pragma once
+// In-memory SerialPort: records every frame written while open and lets a test inject
+// received bytes (delivered synchronously through OnReceiveData).
+#include <string>
+#include <vector>
+
+#include "link/SerialPort.h"
+#include "tests/support/Hexify.h"
+
+namespace ordalis::test {
+
+class FakePort : public SerialPort {
+public:
+    explicit FakePort(bool open = true) : open_(open) {}
+
+    // What the next Open() returns.
+    PortOpenError openResult = PortOpenError::None;
+    std::vector<std::vector<uint8_t>> written;  // one entry per Write while open
+    int writesWhileClosed = 0;
+    int openCount = 0;
+    int closeCount = 0;
+    std::vector<int32_t> baudHistory;  // every SetBaudRate, in order
+    // Called after each recorded write (e.g. a scripted drive that answers at once).
+    std::function<void(const std::vector<uint8_t>& frame)> onWrite;
+
+    void SetCommName(const std::string& name) override { name_ = name; }
+    std::string CommName() const override { return name_; }
+    void SetBaudRate(int32_t baud) override {
+        baud_ = baud;
+        baudHistory.push_back(baud);
+    }
+    int32_t BaudRate() const override { return baud_; }
+    PortOpenError Open() override {
+        ++openCount;
+        if (openResult == PortOpenError::None) open_ = true;
+        return openResult;
+    }
+    void Close() override {
+        if (open_) ++closeCount;
+        open_ = false;
+    }
+    bool IsOpen() const override { return open_; }
+    bool Write(const uint8_t* bytes, size_t count) override {
+        if (!open_ || count == 0) {
+            ++writesWhileClosed;
+            return false;
+        }
+        written.emplace_back(bytes, bytes + count);
+        if (onWrite) onWrite(written.back());
+        return true;
+    }
+
+    // Delivers bytes as one received chunk.
+    void Inject(const std::vector<uint8_t>& bytes) {
+        if (OnReceiveData && !bytes.empty()) OnReceiveData(bytes.data(), bytes.size());
+    }
+    void InjectHex(const std::string& hex) { Inject(Unhex(hex)); }
+    void Unplug() {
+        open_ = false;
+        if (OnDeviceLost) OnDeviceLost();
+    }
+
+    std::string LastHex() const { return written.empty() ? std::string() : Hexify(written.back()); }
+    std::vector<std::string> WrittenHex() const {
+        std::vector<std::string> out;
+        for (const auto& f : written) out.push_back(Hexify(f));
+        return out;
+    }
+
+private:
+    std::string name_ = "COM1";
+    int32_t baud_ = 9600;
+    bool open_;
+};
+
+}  // namespace ordalis::test
