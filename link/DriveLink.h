@@ -36,6 +36,8 @@ struct QueueState {
 
 class DriveLink {
 public:
+    // Creates its four timers from `timers` and takes over port.OnReceiveData (chunks go
+    // to ReceiveBytes). keySeed seeds the scrambling keys once.
     DriveLink(SerialPort& port, TimerFactory& timers, Prompt& prompt, uint32_t keySeed);
     ~DriveLink();
     DriveLink(const DriveLink&) = delete;
@@ -70,7 +72,12 @@ public:
     void SetRunRetries(uint8_t n) { queues_[RunQueue].timeoutRetryLimit = n; }
     void SetRunNext(uint8_t offset);
     // Calls `then` after ms milliseconds from a single-shot timer (no nested event loop).
+    // One wait at a time: a second WaitMs before the first fired replaces it.
     void WaitMs(int ms, std::function<void()> then);
+    LinkTimer& WaitTimer() { return *waitTimer_; }
+    // Fires the RunQueue send held back by the run delay.
+    LinkTimer& RunDelayTimer() { return *runDelayTimer_; }
+    bool RunDelayPending() const { return runDelayPending_; }
 
     void HandleAnswer(uint8_t residue, const uint8_t* answer, size_t frameLength);
     void HandleTimeout();
@@ -93,9 +100,15 @@ public:
 private:
     void StartAnswerTimer(uint8_t level);
     void StopAnswerTimer();
-    void SendNext(uint8_t answeredQueue, const uint8_t* data, uint8_t n);
-    void SendRunRecord(bool fromAnswerPath, const uint8_t* data, uint8_t n);
-    bool LoadList(QueueState& q, const CommandRecord* list, int n);
+    bool WireBusy() const { return awaitingAnswer_ || runDelayPending_; }
+    bool Ready(QueueState& q);
+    void SendFromQueue(uint8_t level);
+    void SendNext(int answeredQueue, const uint8_t* data, uint8_t n);
+    void SendRunRecord(const uint8_t* data, uint8_t n);
+    void RunDelayElapsed();
+    void LoadList(QueueState& q, const CommandRecord* list, int n);
+    void CheckCount(uint8_t level);
+    static void FinishQueue(QueueState& q);
     void Message(const std::string& text);
     void LogFrame(const uint8_t* bytes, size_t count, uint8_t level);
 
@@ -106,8 +119,10 @@ private:
     ReceiveParser parser_{kAnswerMark};
     std::unique_ptr<LinkTimer> timer1_;        // parser reset, 20 ms after the last chunk
     std::unique_ptr<LinkTimer> comOverTimer_;  // answer time-out
-    std::unique_ptr<LinkTimer> waitTimer_;     // WaitMs and the run delay
+    std::unique_ptr<LinkTimer> waitTimer_;     // WaitMs
+    std::unique_ptr<LinkTimer> runDelayTimer_; // run delay before a RunQueue send
     std::function<void()> waitThen_;
+    std::vector<uint8_t> runDelayData_;       // answer data for the 4096 callback after the delay
 
     std::array<QueueState, 3> queues_{};
     bool awaitingAnswer_ = false;
