@@ -1,0 +1,236 @@
+#include "link/qt/QtSerialPort.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "link/qt/PortMap.h"
+#include "tests/port/Pty.h"
+
+namespace ordalis {
+namespace {
+
+using test::Pty;
+
+QByteArray Pattern(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    return bytes;
+}
+
+// A port named "COM7", mapped to a fresh pseudo-terminal's slave through a
+// [ports] section, as the program would read it from its cfg.ini.
+class PortOverPty : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty_.Ok());
+        ASSERT_TRUE(dir_.isValid());
+        const QString ini = dir_.filePath(QStringLiteral("cfg.ini"));
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[ports]\nCOM7=" + pty_.SlavePath().toLocal8Bit() + "\n");
+        file.close();
+        map_ = PortMap::FromIni(ini);
+        port_ = std::make_unique<QtSerialPort>(map_);
+        port_->SetCommName("COM7");
+        port_->OnReceiveData = [this](const uint8_t* bytes, size_t count) {
+            ++chunks_;
+            received_.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
+        };
+        port_->OnDeviceLost = [this] { ++lost_; };
+    }
+
+    bool Write(const QByteArray& bytes)
+    {
+        return port_->Write(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                            static_cast<size_t>(bytes.size()));
+    }
+
+    Pty pty_;
+    QTemporaryDir dir_;
+    PortMap map_;
+    std::unique_ptr<QtSerialPort> port_;
+    QByteArray received_;
+    int chunks_ = 0;
+    int lost_ = 0;
+    int errorSignals_ = 0;
+};
+
+TEST_F(PortOverPty, BytesTravelBothWaysInOrder)
+{
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    ASSERT_TRUE(port_->IsOpen());
+
+    const QByteArray out = Pattern(5000);
+    EXPECT_TRUE(Write(out.left(1)));
+    EXPECT_TRUE(Write(out.mid(1)));
+    EXPECT_EQ(pty_.Receive(out.size()), out);
+
+    const QByteArray in = Pattern(9000);
+    for (int at = 0; at < in.size(); at += 1500)
+        ASSERT_TRUE(pty_.Send(in.mid(at, 1500)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received_.size() >= in.size(); }, 5000));
+    EXPECT_EQ(received_, in);
+    EXPECT_GE(chunks_, 1);
+    EXPECT_EQ(lost_, 0);
+}
+
+TEST_F(PortOverPty, WriteRefusesEmptyOrClosed)
+{
+    EXPECT_FALSE(Write("\x01"));
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    EXPECT_FALSE(port_->Write(reinterpret_cast<const uint8_t*>("x"), 0));
+    port_->Close();
+    EXPECT_FALSE(port_->IsOpen());
+    EXPECT_FALSE(Write("\x01"));
+    port_->Close();  // closing a closed port does nothing
+    EXPECT_FALSE(port_->IsOpen());
+}
+
+TEST_F(PortOverPty, LineIs8N1WithoutFlowControl)
+{
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    const termios t = pty_.Settings();
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
+    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B9600));
+    EXPECT_EQ(port_->BaudRate(), 9600);
+}
+
+TEST_F(PortOverPty, BaudRateReachesTheLineAtOnceOrAtOpen)
+{
+    struct Case { int32_t baud; speed_t speed; };
+    const Case cases[] = {{110, B110}, {9600, B9600}, {19200, B19200}, {57600, B57600},
+                          {115200, B115200}, {110, B110}};
+
+    // While open: each change shows on the device side at once.
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    for (const Case& c : cases) {
+        port_->SetBaudRate(c.baud);
+        EXPECT_EQ(port_->BaudRate(), c.baud);
+        const termios t = pty_.Settings();
+        EXPECT_EQ(cfgetospeed(&t), c.speed) << c.baud;
+        EXPECT_EQ(cfgetispeed(&t), c.speed) << c.baud;
+    }
+
+    // While closed: kept for the next open (the wake-up byte goes out at 110).
+    for (const Case& c : {Case{115200, B115200}, Case{110, B110}}) {
+        port_->Close();
+        port_->SetBaudRate(c.baud);
+        ASSERT_EQ(port_->Open(), PortOpenError::None);
+        const termios t = pty_.Settings();
+        EXPECT_EQ(cfgetospeed(&t), c.speed) << c.baud;
+    }
+    EXPECT_TRUE(Write(QByteArray(1, '\0')));
+    EXPECT_EQ(pty_.Receive(1), QByteArray(1, '\0'));
+}
+
+TEST_F(PortOverPty, OpenFailuresTellMissingFromInUse)
+{
+    QtSerialPort missing(map_);
+    missing.SetCommName((dir_.path() + QStringLiteral("/no-such-tty")).toStdString());
+    EXPECT_EQ(missing.Open(), PortOpenError::NoSuchPort);
+    EXPECT_FALSE(missing.IsOpen());
+
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    QtSerialPort second(map_);
+    second.SetCommName("com7");
+    EXPECT_EQ(second.Open(), PortOpenError::PortInUse);
+    EXPECT_FALSE(second.IsOpen());
+
+    // Opening an open port fails and leaves it open and working.
+    EXPECT_EQ(port_->Open(), PortOpenError::Other);
+    EXPECT_TRUE(port_->IsOpen());
+    EXPECT_TRUE(Write("ok"));
+    EXPECT_EQ(pty_.Receive(2), QByteArray("ok"));
+
+    // Once closed, the device is free for the other port.
+    port_->Close();
+    EXPECT_EQ(second.Open(), PortOpenError::None);
+}
+
+TEST_F(PortOverPty, BytesArrivingWhileAHandlerWaitsAreDelivered)
+{
+    // A receive handler that waits in a nested event loop (a modal box, a
+    // pause) still gets the bytes that arrive meanwhile.
+    bool nestedDelivery = false;
+    int depth = 0;
+    port_->OnReceiveData = [&](const uint8_t* bytes, size_t count) {
+        received_.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
+        if (depth > 0) {
+            nestedDelivery = true;
+            return;
+        }
+        if (!received_.startsWith("first") || received_.contains("second"))
+            return;
+        ++depth;
+        pty_.Send("second");
+        (void)QTest::qWaitFor([&] { return received_.contains("second"); }, 5000);
+        --depth;
+    };
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    ASSERT_TRUE(pty_.Send("first"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received_.contains("second"); }, 5000));
+    EXPECT_TRUE(nestedDelivery);
+    EXPECT_EQ(received_, QByteArray("firstsecond"));
+}
+
+TEST_F(PortOverPty, FarEndGoneClosesOnceWithoutErrorFlood)
+{
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    auto* device = port_->findChild<QSerialPort*>();
+    ASSERT_NE(device, nullptr);
+    QObject::connect(device, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
+        if (e != QSerialPort::NoError)
+            ++errorSignals_;
+    });
+
+    ASSERT_TRUE(pty_.Send("tail"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received_ == "tail"; }, 5000));
+    pty_.CloseMaster();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lost_ > 0; }, 5000));
+    EXPECT_FALSE(port_->IsOpen());
+
+    // Left open, the port would report an error on every pass of the event loop.
+    for (int i = 0; i < 2000; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_LE(errorSignals_, 2);
+    EXPECT_EQ(lost_, 1);
+    EXPECT_FALSE(Write("x"));
+}
+
+TEST_F(PortOverPty, DeviceLostHandlerMayDestroyThePort)
+{
+    bool called = false;
+    port_->OnDeviceLost = [&] {
+        called = true;
+        port_.reset();
+    };
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    pty_.CloseMaster();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return called; }, 5000));
+    EXPECT_EQ(port_, nullptr);
+}
+
+TEST_F(PortOverPty, ReopenAfterCloseReceivesOnlyNewBytes)
+{
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    port_->Close();
+    // Sent while closed: purged by the next open.
+    ASSERT_TRUE(pty_.Send("stale"));
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    ASSERT_TRUE(pty_.Send("fresh"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received_.size() >= 5; }, 5000));
+    EXPECT_EQ(received_, QByteArray("fresh"));
+}
+
+}  // namespace
+}  // namespace ordalis
