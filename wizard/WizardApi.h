@@ -7,13 +7,16 @@ class QTreeWidget;
 namespace ordalis {
 
 struct Session;
-class ShellHooks;
-class UiPrompt;
-class TimerFactory;
+struct AppContext;
 
 // Fills TreeView1 from the link record and tells whether a usable stored link exists.
+// Each node keeps its picture index in Qt::UserRole of column 0.
 bool FillLinkTree(QTreeWidget* tree, const Session& session);
 
+// Creates the link-type page (TForm2) and shows it modally; the pages live only while
+// the wizard is open.
+void OpenConnectionWizard(AppContext& ctx);
+
 }  // namespace ordalis
-// The connect operation (ConnectDrive, BaudSwitchStep), the wizard pages and the
-// connection-failure dialog (TForm9) are declared in their own headers of this folder.
+// The connect operation (Connector.h), the wizard pages and the connection-failure
+// dialog (ConnectionFailureDialog.h) are declared in their own headers of this folder.

@@ -1,0 +1,117 @@
+#include "wizard/ConnectionFailureDialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/AppContext.h"
+#include "app/Session.h"
+#include "app/ShellHooks.h"
+#include "wizard/Connector.h"
+#include "wizard/TextPair.h"
+
+namespace ordalis {
+
+namespace {
+
+// The selected entry and address, when the record holds a selection that can be read.
+bool Selection(const LinkRecord& record, int* entry, int* index) {
+    *entry = record.SelectedEntry();
+    *index = record.SelectedAddressIndex();
+    return *entry <= LinkRecord::kMaxEntries && *index < 16;
+}
+
+}  // namespace
+
+ConnectionFailureDialog::ConnectionFailureDialog(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), ctx_(ctx) {
+    setObjectName("TForm9");
+    setFixedSize(376, 129);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    message_ = new QLabel(this);
+    message_->setObjectName("Label1");
+    message_->setGeometry(0, 0, 376, 88);
+    message_->setAutoFillBackground(true);
+    message_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    message_->setContentsMargins(8, 0, 8, 0);
+    QPalette palette = message_->palette();
+    palette.setColor(QPalette::Window, QColor(0, 0, 128));
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    message_->setPalette(palette);
+    QFont font("Tahoma");
+    font.setPixelSize(13);
+    message_->setFont(font);
+
+    auto button = [this](const char* name, int x) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(name);
+        b->setGeometry(x, 96, 100, 25);
+        return b;
+    };
+    retryButton_ = button("Button1", 20);
+    newButton_ = button("Button3", 138);
+    cancelButton_ = button("Button2", 256);
+    retryButton_->setDefault(true);
+    connect(retryButton_, &QPushButton::clicked, this, &ConnectionFailureDialog::RetryClicked);
+    connect(newButton_, &QPushButton::clicked, this, &ConnectionFailureDialog::NewConnectionClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    Prepare();
+}
+
+namespace {
+
+QString Compose(int languageIndex, const QString& port, const QString& address) {
+    const bool english = languageIndex == 1;
+    const QString part1 = english ? "Communicating with the Port " : "与端口";
+    const QString part2 = english ? " Slave Address " : " 的设备地址 ";
+    const QString part3 = english ? QString::fromUtf8(" failed\uFF01 \r\n")
+                                  : QString::fromUtf8(" 通信连接失败!\r\n\r\n");
+    const QString part4 = english ? " 1.Verify the drive is power-on\r\n"
+                                    " 2.Check the drive is connected and the \r\n"
+                                    "connection port number is correct"
+                                  : QString::fromUtf8(" 1.请检查驱动器是否上电\r\n"
+                                                      " 2.请检查驱动器是否连接及连接端口号是否正确");
+    return part1 + "Com" + port + part2 + address + part3 + part4;
+}
+
+}  // namespace
+
+QString ConnectionFailureDialog::Message(int languageIndex, int port, int address) {
+    return Compose(languageIndex, QString::number(port), QString::number(address));
+}
+
+void ConnectionFailureDialog::Prepare() {
+    const Session& s = ctx_.session;
+    const LinkRecord& record = s.settings.linkRecord;
+    int entry = 0, index = 0;
+    if (Selection(record, &entry, &index)) {
+        message_->setText(Message(s.settings.LanguageIndex, record.Port(entry), record.Address(entry, index)));
+    } else {
+        // No stored selection: the message cannot name a port.
+        message_->setText(Compose(s.settings.LanguageIndex, QString(), QString()));
+    }
+    setWindowTitle(TextPair(s, "连接失败", "Communication failure"));
+    retryButton_->setText(TextPair(s, "重试", "Retry"));
+    cancelButton_->setText(TextPair(s, "取消", "Cance"));
+    newButton_->setText(TextPair(s, "新建连接", "New Connection"));
+}
+
+void ConnectionFailureDialog::showEvent(QShowEvent* event) {
+    Prepare();
+    QDialog::showEvent(event);
+}
+
+void ConnectionFailureDialog::RetryClicked() {
+    accept();
+    const LinkRecord& record = ctx_.session.settings.linkRecord;
+    int entry = 0, index = 0;
+    if (!Selection(record, &entry, &index)) return;
+    ctx_.connector.ConnectDrive(record.Port(entry), record.Baud(entry), record.Address(entry, index));
+}
+
+void ConnectionFailureDialog::NewConnectionClicked() {
+    accept();
+    ctx_.shell.OpenConnectionWizard();
+}
+
+}  // namespace ordalis

@@ -1,0 +1,44 @@
+#include <QTreeWidget>
+
+#include "app/Session.h"
+#include "wizard/TextPair.h"
+#include "wizard/WizardApi.h"
+
+namespace ordalis {
+
+namespace {
+enum TreeImage { RootImage = 2, PortImage = 4, AddressImage = 5 };
+
+QTreeWidgetItem* AddNode(QTreeWidgetItem* item, const QString& text, int image) {
+    item->setText(0, text);
+    item->setData(0, Qt::UserRole, image);
+    return item;
+}
+}  // namespace
+
+bool FillLinkTree(QTreeWidget* tree, const Session& session) {
+    tree->clear();
+    tree->setFocus();
+    const LinkRecord& record = session.settings.linkRecord;
+    if (session.settings.LastComMode != 1 || record.SelectedEntry() == LinkRecord::kNone ||
+        record.SelectedAddressIndex() == LinkRecord::kNone)
+        return false;
+    auto* root = AddNode(new QTreeWidgetItem(tree), TextPair(session, "连接", "Link"), RootImage);
+    const int entries = record.EntryCount();
+    if (entries == 0 || entries > LinkRecord::kMaxEntries) return true;
+    for (int k = 0; k < entries; ++k) {
+        auto* port = AddNode(new QTreeWidgetItem(root), QStringLiteral("COM%1").arg(record.Port(k)),
+                             PortImage);
+        const int count = record.AddressCount(k);
+        if (count == 0 || count > 16) return false;
+        for (int i = 0; i < count; ++i) {
+            const QString text = TextPair(session, "地址:", "Address: ") +
+                                 QString::number(record.Address(k, i), 16).toUpper();
+            AddNode(new QTreeWidgetItem(port), text, AddressImage);
+        }
+    }
+    tree->expandAll();
+    return true;
+}
+
+}  // namespace ordalis

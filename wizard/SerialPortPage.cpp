@@ -1,0 +1,140 @@
+#include "wizard/SerialPortPage.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/AppContext.h"
+#include "app/Session.h"
+#include "app/ShellHooks.h"
+#include "app/UiPrompt.h"
+#include "link/SerialPort.h"
+#include "wizard/AddressPage.h"
+#include "wizard/TextPair.h"
+#include "wizard/WizardResult.h"
+
+namespace ordalis {
+
+namespace {
+constexpr int kMaxChosenPorts = 5;
+}
+
+QStringList SerialPortPage::ProbePorts(SerialPort& port) {
+    QStringList found;
+    for (int n = 1; n <= 5; ++n) {
+        const QString name = QStringLiteral("COM%1").arg(n);
+        port.SetCommName(name.toStdString());
+        port.Close();
+        switch (port.Open()) {
+        case PortOpenError::None:
+        case PortOpenError::PortInUse:
+            port.Close();
+            found << name;
+            break;
+        case PortOpenError::NoSuchPort:
+            break;
+        case PortOpenError::Other:
+            port.Close();
+            break;
+        }
+    }
+    return found;
+}
+
+SerialPortPage::SerialPortPage(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+    setObjectName("TForm4");
+    setFixedSize(371, 276);
+    auto label = [this](const char* name, int x, int y, int w) {
+        auto* l = new QLabel(this);
+        l->setObjectName(name);
+        l->setGeometry(x, y, w, 18);
+        return l;
+    };
+    auto button = [this](const char* name, int x, int y, int w) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(name);
+        b->setGeometry(x, y, w, 25);
+        return b;
+    };
+    hintLabel_ = label("Label4", 8, 8, 355);
+    availableLabel_ = label("Label1", 8, 32, 140);
+    chosenLabel_ = label("Label2", 223, 32, 140);
+    available_ = new QListWidget(this);
+    available_->setObjectName("ListBox1");
+    available_->setGeometry(8, 52, 140, 176);
+    chosen_ = new QListWidget(this);
+    chosen_->setObjectName("ListBox2");
+    chosen_->setGeometry(223, 52, 140, 176);
+    addButton_ = button("Button1", 156, 92, 59);
+    removeButton_ = button("Button2", 156, 140, 59);
+    backButton_ = button("Button3", 122, 242, 75);
+    nextButton_ = button("Button4", 205, 242, 75);
+    cancelButton_ = button("Button5", 288, 242, 75);
+    nextButton_->setDefault(true);
+
+    connect(addButton_, &QPushButton::clicked, this, &SerialPortPage::AddClicked);
+    connect(available_, &QListWidget::itemDoubleClicked, this, &SerialPortPage::AddClicked);
+    connect(available_, &QListWidget::itemPressed, this, [this] { addButton_->setFocus(); });
+    connect(removeButton_, &QPushButton::clicked, this, &SerialPortPage::RemoveClicked);
+    connect(chosen_, &QListWidget::itemDoubleClicked, this, &SerialPortPage::RemoveClicked);
+    connect(backButton_, &QPushButton::clicked, this, [this] { done(WizardBack); });
+    connect(nextButton_, &QPushButton::clicked, this, &SerialPortPage::NextClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { done(WizardCloseAll); });
+    Translate();
+}
+
+void SerialPortPage::showEvent(QShowEvent* event) {
+    Translate();
+    QDialog::showEvent(event);
+}
+
+void SerialPortPage::Translate() {
+    const Session& s = ctx_.session;
+    setWindowTitle(TextPair(s, "连接向导-选择串口", "Select port"));
+    availableLabel_->setText(TextPair(s, "可供选择的串口号", "valid Com Port Table"));
+    chosenLabel_->setText(TextPair(s, "连接串口号", "Selection"));
+    hintLabel_->setText(TextPair(s, "从可选列表中选择串口号", "Select Com Port from valid Com port Table"));
+    addButton_->setText(TextPair(s, "(&A)>>", ">>(&A)"));
+    removeButton_->setText(TextPair(s, "(&D)<<", "<<(&D)"));
+    backButton_->setText(TextPair(s, "(&B)上一步", "&Back"));
+    nextButton_->setText(TextPair(s, "(&N)下一步", "&Next"));
+    cancelButton_->setText(TextPair(s, "(&C)取消", "&Cance"));
+}
+
+void SerialPortPage::SetAvailablePorts(const QStringList& ports) {
+    available_->clear();
+    available_->addItems(ports);
+}
+
+QStringList SerialPortPage::ChosenPorts() const {
+    QStringList ports;
+    for (int i = 0; i < chosen_->count(); ++i) ports << chosen_->item(i)->text();
+    return ports;
+}
+
+void SerialPortPage::AddClicked() {
+    const QListWidgetItem* item = available_->currentItem();
+    if (!item || !item->isSelected()) return;
+    if (chosen_->count() >= kMaxChosenPorts) {
+        ctx_.prompt.ShowText(TextPair(ctx_.session, "最多有五个选项!", "Up to five options!"));
+        return;
+    }
+    if (chosen_->findItems(item->text(), Qt::MatchExactly).isEmpty()) chosen_->addItem(item->text());
+}
+
+void SerialPortPage::RemoveClicked() {
+    QListWidgetItem* item = chosen_->currentItem();
+    if (item && item->isSelected()) delete chosen_->takeItem(chosen_->row(item));
+}
+
+void SerialPortPage::NextClicked() {
+    if (chosen_->count() == 0) {
+        ctx_.prompt.ShowText(
+            TextPair(ctx_.session, "请选择一个有效的串口!", "Please select a valid communication port!"));
+        return;
+    }
+    AddressPage page(ctx_, ChosenPorts(), ctx_.shell.MainWidget());
+    if (ctx_.prompt.ExecModal(page) == WizardCloseAll) done(WizardCloseAll);
+}
+
+}  // namespace ordalis
