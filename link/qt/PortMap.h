@@ -9,7 +9,7 @@
 // Entries of a [ports] section in an INI file replace single entries, e.g.
 //   [ports]
 //   COM1=/dev/ttyS1
-// Names are matched without regard to case; a name without an entry is used
+// An empty entry ("COM4=") drops the built-in one. Names are matched without regard to case; a name without an entry is used
 // as the device path unchanged.
 #include <QMap>
 #include <QString>
