@@ -30,7 +30,7 @@ CommandLists::CommandLists(ParameterMirror& mirror, TraceBlock& trace, DriveCall
 {
     probe_[0] = {CmdCommTest, 0, 4, commTestData_, sizeof commTestData_, Common()};
     probe_[1] = Write(pid::BaudRate, Slot(&DriveCallbacks::BaudSwitchStep));
-    probe_[2] = Read(pid::ModelName, Slot(&DriveCallbacks::IdentifyDone));
+    probe_[2] = Read(pid::ModelName, ModelNameRead());
     // The address test sends only the first two bytes of the test data.
     addressTest_[0] = {CmdCommTest, 0, 2, commTestData_, sizeof commTestData_,
                        Slot(&DriveCallbacks::AddressSearchStep)};
@@ -142,6 +142,20 @@ CommandList CommandLists::WriteParamList(uint16_t id) const
     const auto it = std::find(writeIds_.begin(), writeIds_.end(), id);
     if (it == writeIds_.end()) return {};
     return One(&writes_[static_cast<size_t>(it - writeIds_.begin())]);
+}
+
+// The answer's length decides how much of the name arrives. The rest of the field is
+// cleared so that a name sent without a NUL is not extended by an earlier, longer one.
+CompletionCallback CommandLists::ModelNameRead()
+{
+    return [this, identify = Slot(&DriveCallbacks::IdentifyDone)](uint16_t status, const uint8_t* data,
+                                                                   uint8_t length) {
+        if (status == Answered && length < ModelNameCapacity) {
+            const FieldRef f = mirror_.Field(pid::ModelName);
+            std::fill(f.Data + length, f.Data + f.Capacity, uint8_t{0});
+        }
+        identify(status, data, length);
+    };
 }
 
 CompletionCallback CommandLists::Common()

@@ -39,7 +39,9 @@ public:
     void CommonCallback(uint16_t status, const uint8_t* data, uint8_t length);
 
     // Connection (RunQueue)
-    CommandList ProbeList;        // comm test, 'D' 53 (BaudSwitchStep), 'C' 55 (IdentifyDone)
+    // comm test, 'D' 53 (BaudSwitchStep), 'C' 55 (IdentifyDone). The model-name read clears
+    // the field behind the answer's bytes before IdentifyDone runs.
+    CommandList ProbeList;
     CommandList AddressTestList;  // comm test of 2 bytes (AddressSearchStep)
     // Read-back (RunQueue, ReadBackStep): HV120 and the LQ/TR models
     CommandList ReadBackList24, ReadBackList34;
@@ -84,6 +86,7 @@ public:
 
 private:
     CompletionCallback Common();
+    CompletionCallback ModelNameRead();
     CompletionCallback Slot(CompletionCallback DriveCallbacks::*slot);
     CommandRecord Read(uint16_t id, CompletionCallback cb);
     CommandRecord Write(uint16_t id, CompletionCallback cb);

@@ -12,6 +12,7 @@
 #include "model/ModelFamily.h"
 #include "model/ParameterMirror.h"
 #include "model/TraceBlock.h"
+#include "model/TraceInfo.h"
 
 namespace ordalis {
 namespace {
@@ -130,6 +131,39 @@ TEST(TraceBlock, StartValuesAndFields) {
     EXPECT_EQ(t.Field(TraceId::SampleResolution).Capacity, 4);
     EXPECT_EQ(t.Field(TraceId::MaxSamples).Capacity, 2);
     for (uint16_t never : {6, 7, 11, 17}) EXPECT_EQ(t.Field(never).Data, nullptr) << never;
+}
+
+TEST(TraceInfoTable, SizesKindsAndVelocityFactors) {
+    TraceInfoTable t;
+    struct Case {
+        int code;
+        uint16_t size;
+        uint8_t kind;
+        double factor;
+        const char* nameEn;
+    };
+    for (const Case& c : {Case{0, 0, 0, 1.0, " "}, Case{1, 2, 2, 0.01, "Current"}, Case{5, 4, 4, 1.0, "Velocity"},
+                          Case{7, 4, 4, 1.0, "Velocity Error"}, Case{11, 4, 4, 1.0, "Follow Error"},
+                          Case{12, 2, 0x82, 0.01, "Voltage"}, Case{20, 2, 0x82, 1.0, "ANG"},
+                          Case{26, 2, 2, 1.0, "ANG1"}, Case{27, 0, 0, 1.0, " "}, Case{-1, 0, 0, 1.0, " "}}) {
+        EXPECT_EQ(t[c.code].Size, c.size) << c.code;
+        EXPECT_EQ(t[c.code].Kind, c.kind) << c.code;
+        EXPECT_DOUBLE_EQ(t[c.code].Factor, c.factor) << c.code;
+        EXPECT_STREQ(t[c.code].Name(1), c.nameEn) << c.code;
+    }
+    EXPECT_STREQ(t[12].Name(0), "电压");
+    t.UpdateVelocityFactors(0);
+    EXPECT_DOUBLE_EQ(t[4].Factor, 1.0);
+    t.UpdateVelocityFactors(1000);
+    for (int c : {4, 5, 6, 7}) EXPECT_DOUBLE_EQ(t[c].Factor, 6.0 / 4000) << c;
+    EXPECT_DOUBLE_EQ(t[8].Factor, 1.0);
+
+    const uint8_t raw[] = {0xFE, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(ReadTraceSample(raw, TraceS16), -2);
+    EXPECT_EQ(ReadTraceSample(raw, TraceU16), 65534);
+    EXPECT_EQ(ReadTraceSample(raw, TraceS32), -2);
+    EXPECT_EQ(ReadTraceSample(raw, TraceU8), 254);
+    EXPECT_EQ(ReadTraceSample(raw, 3), 0);
 }
 
 // Every record's callback, called with 131: a CommonCallback record stops the poll and
