@@ -57,6 +57,9 @@ public:
     LinkTimer& ParserResetTimer() { return *timer1_; }
 
     // --- queues ---
+    // A list loaded while a command awaits its answer (or a run delay runs) is not sent at
+    // once: the answer path or the end of a time-out sends it, Lev2 before Poll before Run.
+    // Lists above 100 records are refused with "Num max setting" through the Prompt.
     void SendRunList(const CommandRecord* list, int n);
     void SendPollList(const CommandRecord* list, int n);
     void AddPollList(const CommandRecord* list, int n);
@@ -65,7 +68,10 @@ public:
     void SendPollList(const CommandList& l) { SendPollList(l.Records, l.Count); }
     void AddPollList(const CommandList& l) { AddPollList(l.Records, l.Count); }
     void SendLev2List(const CommandList& l) { SendLev2List(l.Records, l.Count); }
+    // Empties all queues and abandons the command in flight (a late answer is dropped).
     void ResetLink();
+    // Stops the RunQueue (table and index stay); abandons its command if it is the one in
+    // flight, and serves a queue that was waiting behind it.
     void StopRunQueue();
     void SetRunDelay(uint16_t ms) { runDelay_ = ms; }
     void SetRunTimeout(uint8_t ms) { queues_[RunQueue].answerTimeout = ms; }
