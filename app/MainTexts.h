@@ -1,0 +1,28 @@
+#pragma once
+// Texts of the main window, Chinese and English.
+#include "app/TextPair.h"
+
+namespace ordalis::MainTexts {
+
+// Tool-bar hints.
+inline const TextPair kOsc{"示波器", "Osc"};
+inline const TextPair kPanel{"调试控制台", "Control Penle"};
+inline const TextPair kAlmRecord{"报警记录", "Aralm Record"};
+inline const TextPair kFileOpen{"打开文件", "Open File"};
+inline const TextPair kSaveFile{"保存文件", "Save File"};
+inline const TextPair kLoadEep{"参数从EEPROM里读取", "Read Parameter form EEPROM"};
+inline const TextPair kSaveEep{"保存参数到EEPROM", "Save Parameter To EEPROM"};
+
+// Model buttons.
+inline const TextPair kPulseInput{"输入方式", "Pulse Input Mode"};
+inline const TextPair kStatusMonitor{"状态监视", "Status monitoring"};
+inline const TextPair kParameterSetting{"参数设定", "Parameter setting"};
+inline const TextPair kAntiResonance{"共振抑制", "Anti-resonance "};
+
+// A read-back record the drive answered with errors only (%1: parameter id, %2: name).
+inline const TextPair kReadBackFailed{"读取参数 %1 (%2) 失败,驱动器参数未能全部读出!",
+                                      "Parameter %1 (%2) could not be read; the drive's parameters were not read completely."};
+// cfg.ini could not be written at close (%1: path, %2: reason).
+inline const TextPair kSettingsNotSaved{"设置文件 %1 无法保存: %2", "The settings file %1 could not be written: %2"};
+
+}  // namespace ordalis::MainTexts

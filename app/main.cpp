@@ -1,0 +1,30 @@
+// The program entry: settings path, port, timers, prompt, session and the main window,
+// which creates the other windows. Closing the main window ends the program.
+#include <QApplication>
+#include <random>
+
+#include "app/MainWindow.h"
+#include "app/QtUiPrompt.h"
+#include "app/Session.h"
+#include "app/SettingsFile.h"
+#include "link/qt/PortMap.h"
+#include "link/qt/QtSerialPort.h"
+#include "link/qt/QtTimers.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ordalis"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString cfgPath = ordalis::ResolveSettingsPath(QCoreApplication::applicationDirPath());
+    ordalis::QtSerialPort port(ordalis::PortMap::FromIni(cfgPath));
+    ordalis::QtTimerFactory timers;
+    ordalis::QtUiPrompt prompt;
+    ordalis::Session session(port, timers, prompt, std::random_device{}());
+
+    ordalis::MainWindow window(session, prompt, timers, cfgPath);
+    prompt.SetParent(&window);
+    QObject::connect(&window, &ordalis::MainWindow::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.show();
+    return app.exec();
+}
