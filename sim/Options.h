@@ -1,0 +1,43 @@
+#pragma once
+// Command line of ordalis-drive-sim.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/Bus.h"
+#include "sim/Faults.h"
+
+namespace ordalis::sim {
+
+struct DriveSpec {
+    uint8_t Address = 0;
+    std::string Model;
+};
+
+struct ParamOverride {
+    uint8_t Address = 0;
+    uint16_t Id = 0;
+    std::string Value;  // a number (decimal or 0x hex, may be negative), or text for id 55
+};
+
+struct SimOptions {
+    std::string LinkPath;
+    std::vector<DriveSpec> Drives;
+    std::vector<ParamOverride> Params;
+    std::string StateFile;
+    std::string LogFile;
+    uint64_t Seed = 1;
+    FaultOptions Faults;
+    bool Pace = false;
+    AnswerStyle Style;
+    bool Help = false;
+};
+
+// False and a message on a bad command line. Without --drive the bus holds 1:LQ340.
+bool ParseOptions(const std::vector<std::string>& args, SimOptions& out, std::string& error);
+const char* UsageText();
+
+// "0x1F", "-5", "115200" -> value; false on anything else.
+bool ParseInteger(const std::string& text, int64_t& out);
+
+}  // namespace ordalis::sim
