@@ -11,7 +11,7 @@
 #include "app/ShellHooks.h"
 #include "app/UiPrompt.h"
 #include "wizard/Connector.h"
-#include "wizard/TextPair.h"
+#include "wizard/WizardText.h"
 #include "wizard/WizardApi.h"
 #include "wizard/WizardResult.h"
 
@@ -139,7 +139,7 @@ void AddressPage::FillTabs() {
         QListWidget* all = tabs_[k].all;
         all->clear();
         for (int a = 0; a < kAddresses; ++a)
-            all->addItem(TextPair(ctx_.session, "地址:", "Addr:") + Hex2(a));
+            all->addItem(Text(ctx_.session, {"地址:", "Addr:"}) + Hex2(a));
     }
     if (!ports_.isEmpty()) pages_->setCurrentIndex(0);
 }
@@ -151,24 +151,24 @@ void AddressPage::showEvent(QShowEvent* event) {
 
 void AddressPage::Translate() {
     const Session& s = ctx_.session;
-    setWindowTitle(TextPair(s, "连接向导-添加从机地址", "Connection Wizard-Add Slave Address"));
+    setWindowTitle(Text(s, {"连接向导-添加从机地址", "Connection Wizard-Add Slave Address"}));
     for (Tab& t : tabs_) {
-        t.allLabel->setText(TextPair(s, "地址列表:", "Slave address Table"));
-        t.chosenLabel->setText(TextPair(s, "选择地址:", "Selection"));
-        t.baudLabel->setText(TextPair(s, "波特率:", "&Baud Rate"));
+        t.allLabel->setText(Text(s, {"地址列表:", "Slave address Table"}));
+        t.chosenLabel->setText(Text(s, {"选择地址:", "Selection"}));
+        t.baudLabel->setText(Text(s, {"波特率:", "&Baud Rate"}));
         t.baudLabel->setBuddy(t.baud);
-        t.add->setText(TextPair(s, "(&A)>>", ">>(&A)"));
-        t.remove->setText(TextPair(s, "(&D)<<", "<<(&D)"));
-        t.search->setText(TextPair(s, "(&S)搜索", "&Search"));
-        t.modify->setText(TextPair(s, "(&M)强改地址", "&Modify Address"));
+        t.add->setText(Text(s, {"(&A)>>", ">>(&A)"}));
+        t.remove->setText(Text(s, {"(&D)<<", "<<(&D)"}));
+        t.search->setText(Text(s, {"(&S)搜索", "&Search"}));
+        t.modify->setText(Text(s, {"(&M)强改地址", "&Modify Address"}));
     }
-    backButton_->setText(TextPair(s, "(&B)上一步", "&Back"));
-    okButton_->setText(TextPair(s, "(&O)确定", "&OK"));
-    cancelButton_->setText(TextPair(s, "(&C)取消", "&Cance"));
+    backButton_->setText(Text(s, {"(&B)上一步", "&Back"}));
+    okButton_->setText(Text(s, {"(&O)确定", "&OK"}));
+    cancelButton_->setText(Text(s, {"(&C)取消", "&Cance"}));
 }
 
 QString AddressPage::RowText(int address, const QString& mark) const {
-    return TextPair(ctx_.session, "地址:", "Addr:") + Hex2(address) + "..." + mark;
+    return Text(ctx_.session, {"地址:", "Addr:"}) + Hex2(address) + "..." + mark;
 }
 
 void AddressPage::AddClicked(int tab) {
@@ -227,7 +227,7 @@ void AddressPage::AddressSearchStep(uint16_t status, const uint8_t*, uint8_t) {
     if (!IsSearching()) return;
     DriveLink& link = ctx_.session.link;
     if (status == Answered) {
-        AddressDone(TextPair(ctx_.session, "--在线", "--OK"));
+        AddressDone(Text(ctx_.session, {"--在线", "--OK"}));
     } else if (status == NoAnswer) {
         if (tryOtherRates_ && !otherRates_.empty()) {
             // One try at each other rate; the port's rate got its re-send already.
@@ -237,7 +237,7 @@ void AddressPage::AddressSearchStep(uint16_t status, const uint8_t*, uint8_t) {
             link.SendRunList(ctx_.session.lists.AddressTestList);
             return;
         }
-        AddressDone(TextPair(ctx_.session, "不存在", "Offline"));
+        AddressDone(Text(ctx_.session, {"不存在", "Offline"}));
     } else if (status >= 2 && status <= 255) {
         // A drive code ends the search at this address, without a message.
         EndSearch();
@@ -261,7 +261,7 @@ void AddressPage::AddressDone(const QString& mark) {
     }
     port.Close();
     EndSearch();
-    ctx_.prompt.ShowText(TextPair(ctx_.session, "探索完成!", "Search end!"));
+    ctx_.prompt.ShowText(Text(ctx_.session, {"探索完成!", "Search end!"}));
 }
 
 void AddressPage::EndSearch() {
@@ -293,8 +293,7 @@ void AddressPage::NextClicked() {
     }
     if (entries == 0) {
         // The stored link stays as it was.
-        ctx_.prompt.ShowText(TextPair(ctx_.session, "请选择至少一个从机地址",
-                                      "Please select at least one slave address!"));
+        ctx_.prompt.ShowText(Text(ctx_.session, {"请选择至少一个从机地址", "Please select at least one slave address!"}));
         return;
     }
     const QListWidget* activeChosen = tabs_[active].chosen;
@@ -308,8 +307,7 @@ void AddressPage::NextClicked() {
     settings.linkRecord = record;
     settings.LastComMode = 1;
     if (selectedIndex == LinkRecord::kNone) {
-        ctx_.prompt.ShowText(TextPair(ctx_.session, "请在地址选择栏中选择将要连接的从机地址!",
-                                      "Please select slave address!"));
+        ctx_.prompt.ShowText(Text(ctx_.session, {"请在地址选择栏中选择将要连接的从机地址!", "Please select slave address!"}));
         return;
     }
     if (QTreeWidget* tree = ctx_.shell.LinkTree()) FillLinkTree(tree, ctx_.session);

@@ -7,7 +7,7 @@
 #include "app/Session.h"
 #include "app/ShellHooks.h"
 #include "wizard/Connector.h"
-#include "wizard/TextPair.h"
+#include "wizard/WizardText.h"
 
 namespace ordalis {
 
@@ -90,10 +90,10 @@ void ConnectionFailureDialog::Prepare() {
         // No stored selection: the message cannot name a port.
         message_->setText(Compose(s.settings.LanguageIndex, QString(), QString()));
     }
-    setWindowTitle(TextPair(s, "连接失败", "Communication failure"));
-    retryButton_->setText(TextPair(s, "重试", "Retry"));
-    cancelButton_->setText(TextPair(s, "取消", "Cance"));
-    newButton_->setText(TextPair(s, "新建连接", "New Connection"));
+    setWindowTitle(Text(s, {"连接失败", "Communication failure"}));
+    retryButton_->setText(Text(s, {"重试", "Retry"}));
+    cancelButton_->setText(Text(s, {"取消", "Cance"}));
+    newButton_->setText(Text(s, {"新建连接", "New Connection"}));
 }
 
 void ConnectionFailureDialog::showEvent(QShowEvent* event) {

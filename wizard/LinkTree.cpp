@@ -1,7 +1,7 @@
 #include <QTreeWidget>
 
 #include "app/Session.h"
-#include "wizard/TextPair.h"
+#include "wizard/WizardText.h"
 #include "wizard/WizardApi.h"
 
 namespace ordalis {
@@ -23,7 +23,7 @@ bool FillLinkTree(QTreeWidget* tree, const Session& session) {
     if (session.settings.LastComMode != 1 || record.SelectedEntry() == LinkRecord::kNone ||
         record.SelectedAddressIndex() == LinkRecord::kNone)
         return false;
-    auto* root = AddNode(new QTreeWidgetItem(tree), TextPair(session, "连接", "Link"), RootImage);
+    auto* root = AddNode(new QTreeWidgetItem(tree), Text(session, {"连接", "Link"}), RootImage);
     const int entries = record.EntryCount();
     if (entries == 0 || entries > LinkRecord::kMaxEntries) return true;
     for (int k = 0; k < entries; ++k) {
@@ -32,7 +32,7 @@ bool FillLinkTree(QTreeWidget* tree, const Session& session) {
         const int count = record.AddressCount(k);
         if (count == 0 || count > 16) return false;
         for (int i = 0; i < count; ++i) {
-            const QString text = TextPair(session, "地址:", "Address: ") +
+            const QString text = Text(session, {"地址:", "Address: "}) +
                                  QString::number(record.Address(k, i), 16).toUpper();
             AddNode(new QTreeWidgetItem(port), text, AddressImage);
         }

@@ -9,7 +9,7 @@
 #include "app/UiPrompt.h"
 #include "wizard/Connector.h"
 #include "wizard/SerialPortPage.h"
-#include "wizard/TextPair.h"
+#include "wizard/WizardText.h"
 #include "wizard/WizardApi.h"
 #include "wizard/WizardResult.h"
 
@@ -54,14 +54,14 @@ void LinkTypePage::showEvent(QShowEvent* event) {
 
 void LinkTypePage::Translate() {
     const Session& s = ctx_.session;
-    setWindowTitle(TextPair(s, "连接向导-选择物理连接", "Select physical connection"));
-    selBox_->setTitle(TextPair(s, "通信网络选项", "Netword Options"));
-    uartSel_->setText(TextPair(s, "串行通信RS232/RS485端口", "RS232/RS485 Port"));
-    usbSel_->setText(TextPair(s, "USB2.0全速端口", "USB2.0 Full Speed"));
-    canSel_->setText(TextPair(s, "Can通信", "Can Netword"));
-    etherNet_->setText(TextPair(s, "以太网通信", "EtherNet"));
-    nextButton_->setText(TextPair(s, "下一步", "Next"));
-    cancelButton_->setText(TextPair(s, "取消", "Cance"));
+    setWindowTitle(Text(s, {"连接向导-选择物理连接", "Select physical connection"}));
+    selBox_->setTitle(Text(s, {"通信网络选项", "Netword Options"}));
+    uartSel_->setText(Text(s, {"串行通信RS232/RS485端口", "RS232/RS485 Port"}));
+    usbSel_->setText(Text(s, {"USB2.0全速端口", "USB2.0 Full Speed"}));
+    canSel_->setText(Text(s, {"Can通信", "Can Netword"}));
+    etherNet_->setText(Text(s, {"以太网通信", "EtherNet"}));
+    nextButton_->setText(Text(s, {"下一步", "Next"}));
+    cancelButton_->setText(Text(s, {"取消", "Cance"}));
 }
 
 void LinkTypePage::NextClicked() {

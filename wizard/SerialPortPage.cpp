@@ -10,7 +10,7 @@
 #include "app/UiPrompt.h"
 #include "link/SerialPort.h"
 #include "wizard/AddressPage.h"
-#include "wizard/TextPair.h"
+#include "wizard/WizardText.h"
 #include "wizard/WizardResult.h"
 
 namespace ordalis {
@@ -90,15 +90,15 @@ void SerialPortPage::showEvent(QShowEvent* event) {
 
 void SerialPortPage::Translate() {
     const Session& s = ctx_.session;
-    setWindowTitle(TextPair(s, "连接向导-选择串口", "Select port"));
-    availableLabel_->setText(TextPair(s, "可供选择的串口号", "valid Com Port Table"));
-    chosenLabel_->setText(TextPair(s, "连接串口号", "Selection"));
-    hintLabel_->setText(TextPair(s, "从可选列表中选择串口号", "Select Com Port from valid Com port Table"));
-    addButton_->setText(TextPair(s, "(&A)>>", ">>(&A)"));
-    removeButton_->setText(TextPair(s, "(&D)<<", "<<(&D)"));
-    backButton_->setText(TextPair(s, "(&B)上一步", "&Back"));
-    nextButton_->setText(TextPair(s, "(&N)下一步", "&Next"));
-    cancelButton_->setText(TextPair(s, "(&C)取消", "&Cance"));
+    setWindowTitle(Text(s, {"连接向导-选择串口", "Select port"}));
+    availableLabel_->setText(Text(s, {"可供选择的串口号", "valid Com Port Table"}));
+    chosenLabel_->setText(Text(s, {"连接串口号", "Selection"}));
+    hintLabel_->setText(Text(s, {"从可选列表中选择串口号", "Select Com Port from valid Com port Table"}));
+    addButton_->setText(Text(s, {"(&A)>>", ">>(&A)"}));
+    removeButton_->setText(Text(s, {"(&D)<<", "<<(&D)"}));
+    backButton_->setText(Text(s, {"(&B)上一步", "&Back"}));
+    nextButton_->setText(Text(s, {"(&N)下一步", "&Next"}));
+    cancelButton_->setText(Text(s, {"(&C)取消", "&Cance"}));
 }
 
 void SerialPortPage::SetAvailablePorts(const QStringList& ports) {
@@ -116,7 +116,7 @@ void SerialPortPage::AddClicked() {
     const QListWidgetItem* item = available_->currentItem();
     if (!item || !item->isSelected()) return;
     if (chosen_->count() >= kMaxChosenPorts) {
-        ctx_.prompt.ShowText(TextPair(ctx_.session, "最多有五个选项!", "Up to five options!"));
+        ctx_.prompt.ShowText(Text(ctx_.session, {"最多有五个选项!", "Up to five options!"}));
         return;
     }
     if (chosen_->findItems(item->text(), Qt::MatchExactly).isEmpty()) chosen_->addItem(item->text());
@@ -130,7 +130,7 @@ void SerialPortPage::RemoveClicked() {
 void SerialPortPage::NextClicked() {
     if (chosen_->count() == 0) {
         ctx_.prompt.ShowText(
-            TextPair(ctx_.session, "请选择一个有效的串口!", "Please select a valid communication port!"));
+            Text(ctx_.session, {"请选择一个有效的串口!", "Please select a valid communication port!"}));
         return;
     }
     AddressPage page(ctx_, ChosenPorts(), ctx_.shell.MainWidget());
