@@ -204,7 +204,12 @@ void MainWindow::BuildCentre() {
         treePopup_->popup(tree_->viewport()->mapToGlobal(pos));
     });
 
-    panel_ = new QFrame(splitter);
+    // The panel fills the area right of the splitter; hidden, it leaves that area blank.
+    auto* clientArea = new QWidget(splitter);
+    auto* clientLayout = new QVBoxLayout(clientArea);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    panel_ = new QFrame(clientArea);
+    clientLayout->addWidget(panel_);
     panel_->setObjectName(QStringLiteral("RzPanel1"));
     panel_->setFrameStyle(QFrame::Box | QFrame::Plain);
     panel_->setLineWidth(2);
@@ -229,7 +234,7 @@ void MainWindow::BuildCentre() {
     connect(modelButtons_[3], &QPushButton::clicked, this, [this] { ShowDialog(windows_.AntiResonance); });
 
     splitter->addWidget(tree_);
-    splitter->addWidget(panel_);
+    splitter->addWidget(clientArea);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({160, kClientWidth - 160});
     splitter->setContentsMargins(1, 1, 0, 0);

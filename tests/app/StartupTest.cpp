@@ -1,0 +1,117 @@
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "app/NoteDialog.h"
+#include "tests/app/AppFixture.h"
+#include "wizard/Connector.h"
+
+namespace ordalis::test {
+namespace {
+
+using Startup = AppFixture;
+
+TEST_F(Startup, FirstStartOpensWizardAfterOneSecondAndWritesDefaultsAtClose) {
+    Start();
+    EXPECT_EQ(win->currentMenu()->objectName(), "ChnMenu_Admin");
+    EXPECT_TRUE(prompt.modals.isEmpty());
+    QTimer* delay = win->selComModeDelay();
+    EXPECT_EQ(delay->objectName(), "SelComModeDelay");
+    EXPECT_TRUE(delay->isActive());
+    EXPECT_TRUE(delay->isSingleShot());
+    EXPECT_EQ(delay->interval(), 1000);
+    EXPECT_FALSE(QFile::exists(cfgPath));
+
+    ASSERT_TRUE(WaitUntil([&] { return !prompt.modals.isEmpty(); }));  // the real timer fires
+    EXPECT_EQ(prompt.modals, QStringList{"TForm2"});
+    EXPECT_FALSE(delay->isActive());
+
+    win->close();
+    const QByteArray text = ReadCfg();
+    EXPECT_TRUE(text.contains("[pset0]\nLauguageMode=0\n")) << text.constData();
+    EXPECT_TRUE(text.contains("[pset1]\nLastComMode=0\n")) << text.constData();
+    EXPECT_TRUE(text.contains("[pset3]\nlinkinf=FFFF" + QByteArray(340, '0') + "\n")) << text.constData();
+    // Written in the order linkinf, LastComMode, LauguageMode.
+    EXPECT_LT(text.indexOf("linkinf"), text.indexOf("LastComMode"));
+    EXPECT_LT(text.indexOf("LastComMode"), text.indexOf("LauguageMode"));
+}
+
+TEST_F(Startup, EnglishFromTheFile) {
+    WriteCfg("[pset0]\nLauguageMode=1\n");
+    Start();
+    EXPECT_EQ(win->currentMenu()->objectName(), "EngMenu_User");
+    EXPECT_EQ(Find<QToolButton>("TB_Osc")->toolTip(), "Osc");
+    EXPECT_EQ(Find<QToolButton>("TB_SaveEep")->toolTip(), "Save Parameter To EEPROM");
+    win->close();
+    EXPECT_TRUE(ReadCfg().contains("LauguageMode=1\n"));
+}
+
+TEST_F(Startup, UnknownLanguageValueIsChinese) {
+    WriteCfg("[pset0]\nLauguageMode=5\n");
+    Start();
+    EXPECT_EQ(win->currentMenu()->objectName(), "ChnMenu_Admin");
+    EXPECT_EQ(Find<QToolButton>("TB_Osc")->toolTip(), "示波器");
+}
+
+TEST_F(Startup, ShortLinkRecordGivesDefaultAndTheWizard) {
+    const std::string hex = StoredLink().ToHex().substr(0, 342);
+    WriteCfg(QByteArray("[pset1]\nLastComMode=1\n[pset3]\nlinkinf=") + hex.c_str() + "\n");
+    Start();
+    EXPECT_EQ(session->settings.linkRecord.bytes, LinkRecord::Default().bytes);
+    EXPECT_TRUE(win->selComModeDelay()->isActive());
+    EXPECT_TRUE(prompt.modals.isEmpty());
+}
+
+TEST_F(Startup, StoredLinkShowsNoteThenReconnects) {
+    WriteStoredLink();
+    prompt.onModal = [this](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "TForm10");
+        EXPECT_EQ(port.openCount, 0) << "the connection starts after the note closes";
+        return int(QDialog::Accepted);
+    };
+    Start();
+    EXPECT_FALSE(win->selComModeDelay()->isActive());
+    EXPECT_EQ(prompt.modals, QStringList{"TForm10"});
+    EXPECT_EQ(port.CommName(), "COM1");
+    EXPECT_EQ(session->link.SlaveAddress, 0xA);
+    ASSERT_FALSE(port.baudHistory.empty());
+    EXPECT_EQ(port.baudHistory.front(), 110);  // the wake-up byte
+    EXPECT_TRUE(win->connector().IsConnecting());
+    ASSERT_EQ(win->LinkTree()->topLevelItemCount(), 1);
+    EXPECT_EQ(win->LinkTree()->topLevelItem(0)->text(0), "连接");
+}
+
+TEST_F(Startup, NoteDialogTranslatesItself) {
+    WriteStoredLink(1);
+    QString caption, button;
+    prompt.onModal = [&](QDialog& d) {
+        d.show();  // what exec does first
+        caption = d.windowTitle();
+        button = d.findChild<QPushButton*>("Button1")->text();
+        d.hide();
+        return int(QDialog::Accepted);
+    };
+    Start();
+    EXPECT_EQ(caption, "Please Note");
+    EXPECT_EQ(button, "OK");
+    EXPECT_EQ(win->noteDialog()->size(), QSize(551, 113));
+}
+
+TEST_F(Startup, DamagedSelectionDoesNotReadPastTheRecord) {
+    LinkRecord r = StoredLink();
+    r.SetSelectedAddressIndex(200);
+    WriteCfg(QByteArray("[pset1]\nLastComMode=1\n[pset3]\nlinkinf=") + r.ToHex().c_str() + "\n");
+    Start();
+    EXPECT_EQ(port.openCount, 0);
+    EXPECT_TRUE(win->selComModeDelay()->isActive());
+}
+
+TEST_F(Startup, UnwritableSettingsFileIsReported) {
+    cfgPath = dir.filePath("no-such-folder/cfg.ini");
+    Start();
+    win->close();
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_TRUE(prompt.messages[0].contains(cfgPath)) << prompt.messages[0].toStdString();
+}
+
+}  // namespace
+}  // namespace ordalis::test
