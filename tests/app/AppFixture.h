@@ -97,9 +97,10 @@ protected:
 
     // Answers every request written since the last call, as a drive with all-zero
     // parameters would, until the link sends nothing more. Returns (command, id) of each.
-    std::vector<std::pair<uint8_t, uint16_t>> AnswerAll() {
+    // A read of refuseId is answered with the drive's "send again" condition instead.
+    std::vector<std::pair<uint8_t, uint16_t>> AnswerAll(int refuseId = -1) {
         std::vector<std::pair<uint8_t, uint16_t>> sent;
-        while (answered_ < port.written.size()) {
+        while (answered_ < port.written.size() && sent.size() < 1000) {
             std::vector<uint8_t> f = port.written[answered_++];
             if (f.size() < 9) continue;  // the wake-up byte
             Unscramble(f.data() + 5, f.size() - 5, f[4]);
@@ -107,7 +108,11 @@ protected:
             const uint16_t id = f.size() >= 11 ? uint16_t(f[8] | f[9] << 8) : 0;
             sent.emplace_back(command, id);
             const uint8_t zeros[4] = {};
-            port.Inject(EncodeAnswer(f[5], 0, zeros, command == CmdRead ? 4 : 0));
+            const uint8_t refused[1] = {1};
+            if (command == CmdRead && id == refuseId)
+                port.Inject(EncodeAnswer(f[5], 1, refused, 1));
+            else
+                port.Inject(EncodeAnswer(f[5], 0, zeros, command == CmdRead ? 4 : 0));
         }
         return sent;
     }

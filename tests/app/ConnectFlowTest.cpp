@@ -140,6 +140,35 @@ TEST_F(ConnectFlow, ErrorAnswerInTheReadBackIsReportedAndEndsIt) {
     EXPECT_EQ(win->progressWindow()->Gauge()->value(), 5);
 }
 
+TEST_F(ConnectFlow, RefusedRecordOverTheLinkIsReportedOnceAndStopsTheList) {
+    // Before: a refused record left the progress window open for good, and a refused
+    // last record made the list start over without end.
+    for (int failed : {5, 33}) {
+        session->link.ResetLink();
+        AnswerAll();
+        prompt.messages.clear();
+        session->mirror.SetModelName("TR340");
+        session->progressCounter = 0;
+        win->IdentifyDone(Answered);
+        const uint16_t id = session->lists.ReadBackList34.Records[failed].ParamId;
+        const auto sent = AnswerAll(id);
+        QApplication::processEvents();
+        EXPECT_EQ(int(sent.size()), failed + 4) << "the refused read is sent four times, then nothing";
+        EXPECT_FALSE(session->link.AnyBusy());
+        ASSERT_EQ(prompt.messages.size(), 1) << failed;
+        EXPECT_TRUE(prompt.messages[0].contains(QStringLiteral(" %1 ").arg(id))) << prompt.messages[0].toStdString();
+        EXPECT_FALSE(win->progressWindow()->isVisible());
+        EXPECT_FALSE(win->pollTimer()->isActive());
+        EXPECT_TRUE(Panel()->isVisible());
+    }
+    win->SetLanguage(1);
+    session->mirror.SetModelName("TR340");
+    win->IdentifyDone(Answered);
+    AnswerAll(session->lists.ReadBackList34.Records[0].ParamId);
+    QApplication::processEvents();
+    EXPECT_TRUE(prompt.messages.last().startsWith("Parameter ")) << prompt.messages.last().toStdString();
+}
+
 TEST_F(ConnectFlow, PollListsFollowTheOpenWindows) {
     ReadBack("TR560");
     session->link.ResetLink();
