@@ -25,6 +25,8 @@
 #include "wizard/Connector.h"
 #include "wizard/WizardApi.h"
 
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace ordalis::test {
 
 class TimedPort : public FakePort {
