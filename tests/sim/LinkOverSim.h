@@ -1,0 +1,103 @@
+#pragma once
+// The real link over the real Qt serial port against the simulator: a session as the
+// program builds it, the real connect sequence (Connector), and a way to let the event
+// loop run until something happened or a deadline passed.
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Session.h"
+#include "app/ShellHooks.h"
+#include "link/qt/QtSerialPort.h"
+#include "link/qt/QtTimers.h"
+#include "tests/simsupport/SimProcess.h"
+#include "tests/uisupport/RecordingUiPrompt.h"
+#include "wizard/Connector.h"
+
+namespace ordalis::simtest {
+
+class RecordingShell : public ShellHooks {
+public:
+    int failures = 0;
+    QWidget* MainWidget() override { return nullptr; }
+    QTreeWidget* LinkTree() override { return nullptr; }
+    void StopPollTimer() override {}
+    void ShowConnectionFailure() override { ++failures; }
+    void OpenConnectionWizard() override {}
+};
+
+// Lets the event loop run until done() holds; false when the deadline passed first.
+inline bool RunUntil(const std::function<bool()>& done,
+                     std::chrono::milliseconds deadline = std::chrono::seconds(20))
+{
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer tick;
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (done() || std::chrono::steady_clock::now() >= until) loop.quit();
+    });
+    tick.start();
+    loop.exec();
+    return done();
+}
+
+// Simulator, port mapped as COM1 to its link, session and connector.
+class LinkOverSim {
+public:
+    explicit LinkOverSim(std::vector<std::string> simArgs)
+        : sim(std::move(simArgs))
+    {
+        session.callbacks.StopPollTimer = [] {};
+        session.callbacks.ShowConnectionFailure = [this] { ++connectionFailures; };
+    }
+    ~LinkOverSim() { port.Close(); }
+
+    bool Start()
+    {
+        if (!sim.Start()) return false;
+        PortMap map;
+        map.Set("COM1", QString::fromStdString(sim.LinkPath()));
+        port.SetPortMap(map);
+        return true;
+    }
+
+    // The connect sequence up to the model name; true when it answered.
+    bool Connect(int32_t baud, uint8_t address)
+    {
+        bool identified = false;
+        identifyStatus = 0xFFFF;
+        session.callbacks.IdentifyDone = [&](uint16_t status, const uint8_t*, uint8_t) {
+            if (status == Sent) return;
+            identifyStatus = status;
+            identified = true;
+        };
+        connector.ConnectDrive(1, baud, address);
+        const bool ok = RunUntil([&] { return identified; }) && identifyStatus == Answered;
+        session.callbacks.IdentifyDone = nullptr;
+        // The connector may still be releasing the link after the switch.
+        return ok && RunUntil([&] { return !connector.IsConnecting(); });
+    }
+
+    // Sends a RunQueue list and waits until the link is idle again.
+    bool RunIdle() { return RunUntil([&] { return !session.link.AnyBusy(); }); }
+
+    testing::SimProcess sim;
+    QtSerialPort port;
+    QtTimerFactory timers;
+    test::RecordingUiPrompt prompt;
+    RecordingShell shell;
+    Session session{port, timers, prompt, 0x1234};
+    Connector connector{session, shell, prompt, timers};
+    uint16_t identifyStatus = 0xFFFF;
+    int connectionFailures = 0;
+};
+
+}  // namespace ordalis::simtest
