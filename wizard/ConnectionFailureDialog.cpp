@@ -32,8 +32,9 @@ ConnectionFailureDialog::ConnectionFailureDialog(AppContext& ctx, QWidget* paren
     message_->setObjectName("Label1");
     message_->setGeometry(0, 0, 376, 88);
     message_->setAutoFillBackground(true);
-    message_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    message_->setContentsMargins(8, 0, 8, 0);
+    message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    message_->setContentsMargins(6, 3, 6, 0);
+    message_->setWordWrap(true);
     QPalette palette = message_->palette();
     palette.setColor(QPalette::Window, QColor(0, 0, 128));
     palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
