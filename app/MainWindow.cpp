@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -41,6 +42,23 @@ constexpr int kClientWidth = 728;
 constexpr int kClientHeight = 464;
 constexpr int kToolBarHeight = 42;
 constexpr int kStatusBarHeight = 26;
+
+// Node pictures: the tree fill keeps each node's picture index in Qt::UserRole.
+class TreePictureDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant picture = index.data(Qt::UserRole);
+        if (picture.isValid()) {
+            option->icon = TreeIcon(picture.toInt());
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->decorationSize = QSize(16, 16);
+        }
+    }
+};
 
 struct ToolButtonSpec {
     const char* name;
@@ -83,6 +101,9 @@ MainWindow::MainWindow(Session& session, UiPrompt& prompt, TimerFactory& timers,
         bar->setParent(menuHolder_);
         menuLayout->addWidget(bar);
     }
+    // The same height for both, so swapping them leaves the client area alone.
+    const int menuHeight = std::max(menus_[0]->sizeHint().height(), menus_[1]->sizeHint().height());
+    for (QMenuBar* bar : menus_) bar->setFixedHeight(menuHeight);
     setMenuWidget(menuHolder_);
     SetMainMenu(menus_[session_.settings.LanguageIndex]);
 
@@ -194,6 +215,7 @@ void MainWindow::BuildCentre() {
     QFont tf(QStringLiteral("Tahoma"));
     tf.setPixelSize(13);
     tree_->setFont(tf);
+    tree_->setItemDelegate(new TreePictureDelegate(tree_));
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     treePopup_ = new QMenu(tree_);
     treePopup_->setObjectName(QStringLiteral("PopupMenu1"));
@@ -217,14 +239,11 @@ void MainWindow::BuildCentre() {
     QPalette pal = panel_->palette();
     pal.setColor(QPalette::Window, QColor(128, 0, 255));
     panel_->setPalette(pal);
-    QFont bf = font();
-    bf.setPixelSize(13);
     static const char* const kNames[] = {"Button1", "Button2", "Button3", "Button4"};
     for (int i = 0; i < 4; ++i) {
         auto* b = new QPushButton(panel_);
         b->setObjectName(QString::fromLatin1(kNames[i]));
         b->setFixedSize(100, 50);
-        b->setFont(bf);
         b->hide();
         modelButtons_[i] = b;
     }

@@ -23,7 +23,8 @@ NoteDialog::NoteDialog(const Settings& settings, QWidget* parent) : QDialog(pare
 
     label_ = new QLabel(this);
     label_->setObjectName(QStringLiteral("Label1"));
-    label_->setGeometry(10, 16, 533, 41);
+    // Taller than two lines: the English note wraps to three in most fonts.
+    label_->setGeometry(10, 12, 533, 56);
     label_->setWordWrap(true);
     QFont font = label_->font();
     font.setPixelSize(13);

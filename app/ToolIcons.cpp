@@ -127,4 +127,34 @@ QIcon ToolIcon(int index) {
     return QIcon(pm);
 }
 
+QIcon TreeIcon(int index) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 40), 1));
+    switch (index) {
+    case 2:  // link: two joined plugs
+        p.setBrush(QColor(120, 160, 220));
+        p.drawRoundedRect(QRectF(1, 5, 6, 6), 1, 1);
+        p.drawRoundedRect(QRectF(9, 5, 6, 6), 1, 1);
+        p.drawLine(QPointF(7, 8), QPointF(9, 8));
+        break;
+    case 4:  // serial port: a D connector
+        p.setBrush(QColor(170, 170, 180));
+        p.drawRoundedRect(QRectF(1.5, 4.5, 13, 7), 2, 2);
+        p.setBrush(Qt::black);
+        for (int i = 0; i < 4; ++i) p.drawEllipse(QPointF(4.5 + 2.3 * i, 8), 0.7, 0.7);
+        break;
+    default:  // slave address: a small drive
+        p.setBrush(QColor(100, 180, 220));
+        p.drawRoundedRect(QRectF(3.5, 1.5, 9, 13), 1, 1);
+        p.setBrush(QColor(0, 200, 0));
+        p.drawEllipse(QPointF(6, 4.5), 1, 1);
+        break;
+    }
+    p.end();
+    return QIcon(pm);
+}
+
 }  // namespace ordalis

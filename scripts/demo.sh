@@ -5,15 +5,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)" --target ordalis ordalis-drive-sim
+BUILD="${ORDALIS_BUILD_DIR:-build}"
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$BUILD" -j "$(nproc)" --target ordalis ordalis-drive-sim
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: set DISPLAY (or run under xvfb-run) to see the program." >&2
   exit 2
 fi
 DEMO_DIR=$(mktemp -d /tmp/ordalis-demo.XXXXXX)
 LINK="$DEMO_DIR/ttyDRIVE"
-build/bin/ordalis-drive-sim --link "$LINK" --drive 1:LQ340 --drive 10:HV120 \
+"$BUILD"/bin/ordalis-drive-sim --link "$LINK" --drive 1:LQ340 --drive 10:HV120 \
   --state "$DEMO_DIR/eeprom.bin" > "$DEMO_DIR/sim.out" 2>&1 &
 SIM=$!
 trap 'kill "$SIM" 2>/dev/null; wait "$SIM" 2>/dev/null; rm -rf "$DEMO_DIR"' EXIT
@@ -28,4 +29,4 @@ if [ -f "$CFG" ] && grep -q '^\[ports\]' "$CFG"; then
 else
   printf '\n[ports]\nCOM1=%s\n' "$LINK" >> "$CFG"
 fi
-ORDALIS_CFG="$CFG" build/bin/ordalis
+ORDALIS_CFG="$CFG" "$BUILD"/bin/ordalis
