@@ -63,6 +63,7 @@ protected:
     std::unique_ptr<MainWindow> win;
     RequestLog log;
     bool identified = false;
+    std::vector<uint16_t> identifyStatus;
 
     // Starts a simulator with the given drive arguments and the program with a stored
     // link to address 1 on COM1 at 115200 baud.
@@ -90,6 +91,8 @@ protected:
         auto identify = session->callbacks.IdentifyDone;
         session->callbacks.IdentifyDone = [this, identify](uint16_t s, const uint8_t* d, uint8_t n) {
             identify(s, d, n);
+            if (s == Sent) return;
+            identifyStatus.push_back(s);
             identified = true;
         };
         win->show();
@@ -147,6 +150,7 @@ TEST_F(SimFlow, FaultBitElevenStopsBeforeThePanelSetUp) {
 TEST_F(SimFlow, UnknownModelReadsNothingBack) {
     Start({"--drive", "1:LQ340", "--param", "1:55=XY100"});
     ASSERT_TRUE(WaitUntil([&] { return identified; }, 20000)) << sim->Output();
+    EXPECT_EQ(identifyStatus, std::vector<uint16_t>{Answered});
     EXPECT_EQ(session->mirror.ModelName(), "XY100");
     EXPECT_EQ(log.ReadBackReads(), 0);
     EXPECT_FALSE(session->link.AnyBusy());
