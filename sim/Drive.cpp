@@ -58,8 +58,9 @@ void Drive::Advance(double nowMs)
 {
     const double dt = std::max(0.0, nowMs - lastAdvanceMs_);
     lastAdvanceMs_ = std::max(lastAdvanceMs_, nowMs);
-    // The heat sink follows the load with a time constant of a minute and a half.
-    const double target = model_.Temperature + (GeneratorRunning() ? 120.0 : 0.0);
+    // The heat sink warms up after power-on and follows the load, with a time constant
+    // of a minute and a half.
+    const double target = model_.Temperature + (GeneratorRunning() ? 120.0 : 40.0);
     temperature_ += (target - temperature_) * (1.0 - std::exp(-dt / 90000.0));
 
     if (tune_.Active) {
