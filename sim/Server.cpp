@@ -211,15 +211,16 @@ double Server::WriteDue(double nowMs)
         if (allowed > it.Written) {
             const ssize_t n = ::write(line_.MasterFd(), it.Bytes.data() + it.Written, allowed - it.Written);
             if (n < 0) {
-                if (errno == EAGAIN || errno == EWOULDBLOCK) return nowMs + 1;
-                Log(nowMs, it.Rate, std::string("write failed: ") + std::strerror(errno));
-                out_.clear();
-                return -1;
+                // The terminal's buffer is full: nobody reads the line. A UART sends anyway
+                // and the bytes are lost, so the rest of this piece is dropped.
+                Log(nowMs, it.Rate, std::string("write failed: ") + std::strerror(errno) + ": bytes lost");
+                it.Written = it.Bytes.size();
+            } else {
+                it.Written += static_cast<size_t>(n);
             }
-            it.Written += static_cast<size_t>(n);
         }
         if (it.Written < it.Bytes.size()) {
-            if (!opt_.Pace) return nowMs + 1;
+            if (!opt_.Pace) continue;  // a short write: try the rest at once
             // Wake for the next few bytes; not more often than every half millisecond.
             const double next = it.StartMs + (double(it.Written) + 1) * ByteMs(it.Rate);
             return std::max(next, nowMs + 0.5);
