@@ -112,7 +112,7 @@ AnswerPlan FaultInjector::Plan(std::vector<uint8_t> frame, int syncCount)
         for (size_t c : cuts) {
             Piece p;
             p.Bytes.assign(frame.begin() + static_cast<long>(from), frame.begin() + static_cast<long>(c));
-            p.GapAfterMs = c == frame.size() ? 0 : std::uniform_real_distribution<double>(0.2, 2.0)(rng_);
+            p.GapAfterMs = c == frame.size() ? 0 : std::uniform_real_distribution<double>(0.1, 1.5)(rng_);
             plan.Pieces.push_back(std::move(p));
             from = c;
         }

@@ -14,7 +14,7 @@ struct FaultOptions {
     double Corrupt = 0;    // share of answers with one byte flipped
     double Noise = 0;      // share of answers preceded by a few noise bytes
     double DelayMs = 0;    // latency before every answer
-    bool Chunk = false;    // answers written in 2..4 pieces with gaps of 0.2..2 ms
+    bool Chunk = false;    // answers written in 2..4 pieces with gaps of 0.1..1.5 ms
     long UnplugAfter = -1; // close the line after this many answers (-1: never)
 };
 
