@@ -17,9 +17,9 @@ bool ParseShare(const std::string& text, double& out)
 }
 }  // namespace
 
-bool ParseFaults(const std::string& spec, FaultOptions& out, std::string& error)
+bool ParseFaults(const std::string& list, FaultOptions& out, std::string& error)
 {
-    std::stringstream ss(spec);
+    std::stringstream ss(list);
     std::string item;
     while (std::getline(ss, item, ',')) {
         if (item.empty()) continue;

@@ -20,7 +20,7 @@ struct FaultOptions {
 
 // "drop=0.1,corrupt=0.05,delay=30,chunk,noise=0.02,unplug-after=50". False and a
 // message for an unknown key or a bad value.
-bool ParseFaults(const std::string& spec, FaultOptions& out, std::string& error);
+bool ParseFaults(const std::string& list, FaultOptions& out, std::string& error);
 
 // One write to the line: bytes, then a pause before the next piece.
 struct Piece {

@@ -70,7 +70,7 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
         } else if (a == "--drive") {
             if (!value(v)) return false;
             const size_t colon = v.find(':');
-            DriveSpec d;
+            DriveChoice d;
             if (colon == std::string::npos || !ParseAddress(v.substr(0, colon), d.Address)) {
                 error = "bad --drive '" + v + "' (ADDR:MODEL, address 0..15)";
                 return false;
@@ -80,7 +80,7 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
                 error = "unknown model '" + d.Model + "'";
                 return false;
             }
-            for (const DriveSpec& e : o.Drives)
+            for (const DriveChoice& e : o.Drives)
                 if (e.Address == d.Address) {
                     error = "address " + std::to_string(d.Address) + " given twice";
                     return false;
@@ -139,7 +139,7 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
     if (o.Drives.empty()) o.Drives.push_back({1, "LQ340"});
     for (const ParamOverride& p : o.Params) {
         bool found = false;
-        for (const DriveSpec& d : o.Drives) found = found || d.Address == p.Address;
+        for (const DriveChoice& d : o.Drives) found = found || d.Address == p.Address;
         if (!found) {
             error = "--param for address " + std::to_string(p.Address) + ", which has no drive";
             return false;

@@ -9,7 +9,7 @@
 
 namespace ordalis::sim {
 
-struct DriveSpec {
+struct DriveChoice {
     uint8_t Address = 0;
     std::string Model;
 };
@@ -22,7 +22,7 @@ struct ParamOverride {
 
 struct SimOptions {
     std::string LinkPath;
-    std::vector<DriveSpec> Drives;
+    std::vector<DriveChoice> Drives;
     std::vector<ParamOverride> Params;
     std::string StateFile;
     std::string LogFile;

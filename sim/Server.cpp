@@ -94,7 +94,7 @@ bool Server::ApplyOverrides(std::string& error)
 
 bool Server::Start(std::string& error)
 {
-    for (const DriveSpec& s : opt_.Drives) bus_.AddDrive(s.Address, *FindModel(s.Model));
+    for (const DriveChoice& s : opt_.Drives) bus_.AddDrive(s.Address, *FindModel(s.Model));
     if (!opt_.StateFile.empty()) {
         if (!LoadState(opt_.StateFile, bus_.Drives(), error)) return false;
         for (Drive* d : bus_.Drives()) {

@@ -13,7 +13,7 @@
 namespace ordalis::sim {
 namespace {
 
-TEST(FaultSpec, ParsesEveryFaultAndRejectsBadOnes)
+TEST(FaultList, ParsesEveryFaultAndRejectsBadOnes)
 {
     FaultOptions f;
     std::string error;
