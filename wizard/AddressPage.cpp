@@ -197,8 +197,8 @@ void AddressPage::SearchClicked(int tab) {
     port.SetCommName(ports_[tab].toStdString());
     // A search that ended at a drive code leaves the port open: start afresh.
     port.Close();
-    if (port.Open() != PortOpenError::None) {
-        ctx_.prompt.ShowText(QStringLiteral("Error opening serial port %1").arg(ports_[tab]));
+    if (const PortOpenError error = port.Open(); error != PortOpenError::None) {
+        ctx_.prompt.ShowText(PortOpenErrorText(ctx_.session, ports_[tab], error));
         return;
     }
     DriveLink& link = ctx_.session.link;

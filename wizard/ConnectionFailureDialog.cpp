@@ -1,6 +1,8 @@
 #include "wizard/ConnectionFailureDialog.h"
 
 #include <QLabel>
+
+#include <algorithm>
 #include <QPushButton>
 
 #include "app/AppContext.h"
@@ -37,7 +39,9 @@ ConnectionFailureDialog::ConnectionFailureDialog(AppContext& ctx, QWidget* paren
     message_->setWordWrap(true);
     QPalette palette = message_->palette();
     palette.setColor(QPalette::Window, QColor(0, 0, 128));
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    // Blue on navy as the form had it is barely legible; a light blue keeps the look
+    // and can be read on a factory floor.
+    palette.setColor(QPalette::WindowText, QColor(150, 190, 255));
     message_->setPalette(palette);
     QFont font("Tahoma");
     font.setPixelSize(13);
@@ -91,10 +95,20 @@ void ConnectionFailureDialog::Prepare() {
         // No stored selection: the message cannot name a port.
         message_->setText(Compose(s.settings.LanguageIndex, QString(), QString()));
     }
+    FitToMessage();
     setWindowTitle(Text(s, {"连接失败", "Communication failure"}));
     retryButton_->setText(Text(s, {"重试", "Retry"}));
     cancelButton_->setText(Text(s, {"取消", "Cance"}));
     newButton_->setText(Text(s, {"新建连接", "New Connection"}));
+}
+
+// The form's 376 x 129 holds the message only in a wide font: grow downwards so no
+// line is cut off, keeping the buttons below the text.
+void ConnectionFailureDialog::FitToMessage() {
+    const int textHeight = std::max(88, message_->heightForWidth(376) + 6);
+    message_->setGeometry(0, 0, 376, textHeight);
+    for (QPushButton* b : {retryButton_, newButton_, cancelButton_}) b->move(b->x(), textHeight + 8);
+    setFixedSize(376, textHeight + 41);
 }
 
 void ConnectionFailureDialog::showEvent(QShowEvent* event) {

@@ -27,6 +27,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void FitToMessage();
+
     AppContext& ctx_;
     QLabel* message_;
     QPushButton* retryButton_;

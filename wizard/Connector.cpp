@@ -6,6 +6,7 @@
 #include "app/ShellHooks.h"
 #include "app/UiPrompt.h"
 #include "link/LinkTimer.h"
+#include "wizard/WizardText.h"
 
 namespace ordalis {
 
@@ -48,9 +49,10 @@ void Connector::Cancel() {
 }
 
 bool Connector::OpenPort() {
-    if (session_.Port().Open() == PortOpenError::None) return true;
-    prompt_.ShowText(QStringLiteral("Error opening serial port %1")
-                         .arg(QString::fromStdString(session_.Port().CommName())));
+    const PortOpenError error = session_.Port().Open();
+    if (error == PortOpenError::None) return true;
+    prompt_.ShowText(
+        PortOpenErrorText(session_, QString::fromStdString(session_.Port().CommName()), error));
     return false;
 }
 

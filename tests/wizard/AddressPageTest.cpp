@@ -134,7 +134,7 @@ TEST_F(AddressPageTest, APortThatCannotBeOpenedDoesNotStartASearch) {
     port.openResults["COM2"] = PortOpenError::PortInUse;
     auto page = Page({"COM2"});
     page->SearchClicked(0);
-    EXPECT_EQ(prompt.messages, QStringList{"Error opening serial port COM2"});
+    EXPECT_EQ(prompt.messages, QStringList{"Serial port COM2 is in use by another program"});
     EXPECT_FALSE(page->IsSearching());
     EXPECT_TRUE(port.written.empty());
 }

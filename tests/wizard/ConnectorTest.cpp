@@ -65,9 +65,10 @@ TEST_F(ConnectorTest, ASecondConnectRestartsTheSequenceInsteadOfRunningTwo) {
 
 TEST_F(ConnectorTest, APortThatCannotBeOpenedIsReportedAndNothingIsSent) {
     port.openResults["COM4"] = PortOpenError::NoSuchPort;
+    session.settings.LanguageIndex = 1;
     connector.ConnectDrive(4, 9600, 1);
     Run(2000);
-    EXPECT_EQ(prompt.messages, QStringList{"Error opening serial port COM4"});
+    EXPECT_EQ(prompt.messages, QStringList{"Serial port COM4 not found"});
     EXPECT_TRUE(port.written.empty());
     EXPECT_FALSE(connector.IsConnecting());
 }
