@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need (when missing).
 set -euo pipefail
 PKGS=(build-essential cmake ninja-build pkg-config
-      qt6-base-dev qt6-serialport-dev libqt6serialport6-dev libgl-dev
+      qt6-base-dev qt6-serialport-dev libgl-dev
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       fonts-noto-cjk xvfb xauth)
 missing=()
