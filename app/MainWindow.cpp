@@ -60,14 +60,14 @@ protected:
     }
 };
 
-struct ToolButtonSpec {
+struct ToolButtonDef {
     const char* name;
     int picture;      // -1: a separator of the given width
     int separatorWidth;
     bool enabled;
 };
 
-const ToolButtonSpec kToolButtons[] = {
+const ToolButtonDef kToolButtons[] = {
     {"ToolButton12", 10, 0, true}, {"TB_Osc", 0, 0, false},       {"ToolButton2", -1, 10, true},
     {"TB_Panel", 1, 0, true},      {"TB_AlmRecord", 2, 0, true},  {"ToolButton9", -1, 19, true},
     {"TB_FileOpen", 3, 0, true},   {"TB_SaveFile", 4, 0, true},   {"TB_LoadEep", 5, 0, false},
@@ -165,21 +165,21 @@ void MainWindow::BuildToolBar() {
     toolBar_->setIconSize(QSize(32, 32));
     toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
     toolBar_->toggleViewAction()->setEnabled(false);
-    for (const ToolButtonSpec& spec : kToolButtons) {
-        if (spec.picture < 0) {
+    for (const ToolButtonDef& tool : kToolButtons) {
+        if (tool.picture < 0) {
             auto* gap = new QWidget(toolBar_);
-            gap->setObjectName(QString::fromLatin1(spec.name));
-            gap->setFixedWidth(spec.separatorWidth);
+            gap->setObjectName(QString::fromLatin1(tool.name));
+            gap->setFixedWidth(tool.separatorWidth);
             toolBar_->addWidget(gap);
             continue;
         }
         auto* b = new QToolButton(toolBar_);
-        b->setObjectName(QString::fromLatin1(spec.name));
+        b->setObjectName(QString::fromLatin1(tool.name));
         b->setFixedSize(39, 38);
         b->setIconSize(QSize(32, 32));
-        b->setIcon(ToolIcon(spec.picture));
+        b->setIcon(ToolIcon(tool.picture));
         b->setAutoRaise(true);
-        b->setEnabled(spec.enabled);
+        b->setEnabled(tool.enabled);
         toolBar_->addWidget(b);
     }
     toolBar_->installEventFilter(this);
