@@ -23,22 +23,12 @@
 #include "tests/support/FakePort.h"
 #include "tests/support/FakeTimer.h"
 #include "tests/uisupport/RecordingUiPrompt.h"
+#include "tests/uisupport/StoredLink.h"
 
 namespace ordalis::test {
 
 // A link record with one entry (COM1, 57600 baud, addresses 1 and 0xA), address 0xA selected.
-inline LinkRecord StoredLink() {
-    LinkRecord r;
-    r.SetEntryCount(1);
-    r.SetSelectedEntry(0);
-    r.SetSelectedAddressIndex(1);
-    r.SetPort(0, 1);
-    r.SetBaud(0, 57600);
-    r.SetAddressCount(0, 2);
-    r.SetAddress(0, 0, 0x1);
-    r.SetAddress(0, 1, 0xA);
-    return r;
-}
+inline LinkRecord StoredLink() { return OneEntryLink(1, 57600, {0x1, 0xA}, 1); }
 
 // Runs the event loop until pred holds or the deadline passes; false on the deadline.
 template <typename Pred>

@@ -70,14 +70,7 @@ protected:
     void Start(std::vector<std::string> simArgs) {
         sim = std::make_unique<testing::SimProcess>(std::move(simArgs));
         ASSERT_TRUE(sim->Start()) << sim->Output();
-        LinkRecord r;
-        r.SetEntryCount(1);
-        r.SetSelectedEntry(0);
-        r.SetSelectedAddressIndex(0);
-        r.SetPort(0, 1);
-        r.SetBaud(0, 115200);
-        r.SetAddressCount(0, 1);
-        r.SetAddress(0, 0, 1);
+        const LinkRecord r = test::OneEntryLink(1, 115200, {1}, 0);
         QFile f(cfgPath);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray("[ports]\nCOM1=") + sim->LinkPath().c_str() + "\n[pset1]\nLastComMode=1\n[pset3]\nlinkinf=" +

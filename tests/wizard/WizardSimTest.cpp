@@ -25,6 +25,7 @@
 #include "link/qt/QtTimers.h"
 #include "tests/simsupport/SimProcess.h"
 #include "tests/uisupport/RecordingUiPrompt.h"
+#include "tests/uisupport/StoredLink.h"
 #include "wizard/ConnectionFailureDialog.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -206,15 +207,7 @@ TEST_F(WizardOverSimulator, FailureDialogRetriesOpensTheWizardOrLeavesTheLinkSil
             ASSERT_TRUE(StartSim(sim_));
         }
         // Stored link: COM3 at 57600, addresses 1 and 0x0A, 0x0A selected.
-        LinkRecord r;
-        r.SetEntryCount(1);
-        r.SetSelectedEntry(0);
-        r.SetSelectedAddressIndex(1);
-        r.SetPort(0, 3);
-        r.SetBaud(0, 57600);
-        r.SetAddressCount(0, 2);
-        r.SetAddress(0, 0, 0x01);
-        r.SetAddress(0, 1, 0x0A);
+        const LinkRecord r = test::OneEntryLink(3, 57600, {0x01, 0x0A}, 1);
         WriteCfg("[pset0]\nLauguageMode=1\n[pset1]\nLastComMode=1\n[pset3]\nlinkinf=" +
                  QByteArray::fromStdString(r.ToHex()) + "\n");
         prompt_.modals.clear();
