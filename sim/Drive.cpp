@@ -132,6 +132,7 @@ Answer Drive::Read(const uint8_t* data, size_t count, double nowMs)
 {
     if (count != 2) return Answer::Fail(Condition::BadLength);
     const uint16_t id = U16(data);
+    if (refused_.count(id)) return Answer::Fail(Condition::Refused);
     const ParameterSet::Entry* e = working_.Find(id);
     if (!e) return Answer::Fail(Condition::UnknownId);
     if (e->Type == ParamType::Text) return Answer::Done(working_.Bytes(id));
@@ -145,6 +146,7 @@ Answer Drive::Write(const uint8_t* data, size_t count, double nowMs)
 {
     if (count < 3) return Answer::Fail(Condition::BadLength);
     const uint16_t id = U16(data);
+    if (refused_.count(id)) return Answer::Fail(Condition::Refused);
     const ParameterSet::Entry* e = working_.Find(id);
     if (!e) return Answer::Fail(Condition::UnknownId);
     if (IsReadOnlyParameter(id)) return Answer::Fail(Condition::ReadOnly);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <set>
 #include <string>
 
 #include "sim/Answer.h"
@@ -34,6 +35,10 @@ public:
 
     // The value a read would report now (moving values included); 0 for unknown ids.
     int64_t Value(uint16_t id, double nowMs);
+
+    // Every later read and write of id is answered with condition code 1, as if each
+    // request had arrived corrupted: the host retries and gives up.
+    void Refuse(uint16_t id) { refused_.insert(id); }
 
     ParameterSet& Working() { return working_; }
     ParameterSet& Eeprom() { return eeprom_; }
@@ -77,6 +82,7 @@ private:
     Tune tune_;
     TraceRecorder recorder_;
     int16_t measuredLs_, measuredRs_;
+    std::set<uint16_t> refused_;
 };
 
 }  // namespace ordalis::sim

@@ -14,6 +14,7 @@ const char* UsageText()
            "  --drive ADDR:MODEL      a drive on the bus (repeatable; default 1:LQ340)\n"
            "                          models: LQ220 LQ340 LQ560 TR340 TR560 TR900 HV120\n"
            "  --param ADDR:ID=VALUE   override a parameter at start (repeatable)\n"
+           "  --refuse ADDR:ID        answer every read/write of ID with code 1 (repeatable)\n"
            "  --state FILE            EEPROM image kept across runs\n"
            "  --seed N                seed of every random choice (default 1)\n"
            "  --fault LIST            drop=P,corrupt=P,noise=P,delay=MS,chunk,unplug-after=N\n"
@@ -100,6 +101,18 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
             p.Id = static_cast<uint16_t>(id);
             p.Value = v.substr(eq + 1);
             o.Params.push_back(p);
+        } else if (a == "--refuse") {
+            if (!value(v)) return false;
+            const size_t colon = v.find(':');
+            Refusal r;
+            int64_t id = 0;
+            if (colon == std::string::npos || !ParseAddress(v.substr(0, colon), r.Address) ||
+                !ParseInteger(v.substr(colon + 1), id) || id < 0 || id > 0xFFFF) {
+                error = "bad --refuse '" + v + "' (ADDR:ID)";
+                return false;
+            }
+            r.Id = static_cast<uint16_t>(id);
+            o.Refusals.push_back(r);
         } else if (a == "--seed") {
             int64_t s = 0;
             if (!value(v) || !ParseInteger(v, s)) {
@@ -142,6 +155,14 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
         for (const DriveChoice& d : o.Drives) found = found || d.Address == p.Address;
         if (!found) {
             error = "--param for address " + std::to_string(p.Address) + ", which has no drive";
+            return false;
+        }
+    }
+    for (const Refusal& r : o.Refusals) {
+        bool found = false;
+        for (const DriveChoice& d : o.Drives) found = found || d.Address == r.Address;
+        if (!found) {
+            error = "--refuse for address " + std::to_string(r.Address) + ", which has no drive";
             return false;
         }
     }

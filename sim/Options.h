@@ -20,10 +20,17 @@ struct ParamOverride {
     std::string Value;  // a number (decimal or 0x hex, may be negative), or text for id 55
 };
 
+// A parameter a drive refuses on every read and write (condition code 1).
+struct Refusal {
+    uint8_t Address = 0;
+    uint16_t Id = 0;
+};
+
 struct SimOptions {
     std::string LinkPath;
     std::vector<DriveChoice> Drives;
     std::vector<ParamOverride> Params;
+    std::vector<Refusal> Refusals;
     std::string StateFile;
     std::string LogFile;
     uint64_t Seed = 1;

@@ -95,6 +95,7 @@ bool Server::ApplyOverrides(std::string& error)
 bool Server::Start(std::string& error)
 {
     for (const DriveChoice& s : opt_.Drives) bus_.AddDrive(s.Address, *FindModel(s.Model));
+    for (const Refusal& r : opt_.Refusals) bus_.Find(r.Address)->Refuse(r.Id);
     if (!opt_.StateFile.empty()) {
         if (!LoadState(opt_.StateFile, bus_.Drives(), error)) return false;
         for (Drive* d : bus_.Drives()) {

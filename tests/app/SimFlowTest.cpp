@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QProgressBar>
 
+#include "app/MainTexts.h"
 #include "app/ProgressWindow.h"
 #include "link/FrameLog.h"
 #include "link/qt/PortMap.h"
@@ -138,6 +139,32 @@ TEST_F(SimFlow, FaultBitElevenStopsBeforeThePanelSetUp) {
     ASSERT_TRUE(WaitUntil([&] { return Find("RzPanel1")->isVisible(); }));
     EXPECT_FALSE(ButtonsShown());
     EXPECT_FALSE(win->pollTimer()->isActive());
+}
+
+TEST_F(SimFlow, RefusedParameterEndsTheReadBackWithAMessageAndLeavesTheLinkUp) {
+    Start({"--drive", "1:TR560", "--refuse", "1:99"});
+    ASSERT_TRUE(WaitUntil([&] { return !prompt.messages.isEmpty(); }, 20000)) << sim->Output();
+    const QString expected =
+        MainTexts::kReadBackFailed.Text(session->settings.LanguageIndex).arg(99).arg(QString::fromUtf8(ParamNames[99]));
+    EXPECT_EQ(prompt.messages, QStringList{expected});
+    EXPECT_EQ(log.ReadBackReads(), 27 + 4) << "27 records read, then id 99 sent four times";
+    EXPECT_FALSE(session->link.AnyBusy());
+    EXPECT_FALSE(win->progressWindow()->isVisible());
+    EXPECT_TRUE(Find("RzPanel1")->isVisible());
+    EXPECT_FALSE(ButtonsShown());
+    EXPECT_FALSE(win->pollTimer()->isActive());
+    EXPECT_TRUE(log.PollIds().empty());
+
+    // The drive is still connected: another parameter reads at the same speed.
+    uint8_t value[2] = {};
+    std::vector<uint16_t> statuses;
+    const CommandRecord read{CmdRead, 1, 2, value, sizeof value,
+                             [&](uint16_t s, const uint8_t*, uint8_t) { if (s != Sent) statuses.push_back(s); }};
+    session->link.SendRunList(&read, 1);
+    ASSERT_TRUE(WaitUntil([&] { return !statuses.empty(); })) << sim->Output();
+    EXPECT_EQ(statuses, std::vector<uint16_t>{Answered});
+    EXPECT_EQ(port->BaudRate(), 115200);
+    EXPECT_EQ(prompt.messages.size(), 1);
 }
 
 TEST_F(SimFlow, UnknownModelReadsNothingBack) {

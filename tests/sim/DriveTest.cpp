@@ -78,6 +78,19 @@ TEST_F(DriveFixture, WritesAreStoredOrRefusedWithACode)
     }
 }
 
+TEST_F(DriveFixture, RefusedParameterAnswersCode1ToEveryReadAndWriteAndLeavesOthersAlone)
+{
+    drive.Refuse(99);
+    const int64_t stored = drive.Working().Get(99);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Read(99, i).Data, std::vector<uint8_t>{Condition::Refused});
+        EXPECT_EQ(Write(99, Le(stored + 1, 2), i).Data, std::vector<uint8_t>{Condition::Refused});
+    }
+    EXPECT_EQ(drive.Working().Get(99), stored);
+    EXPECT_EQ(Read(98).Status, 0);
+    EXPECT_EQ(Write(0, Le(1500, 2)).Status, 0);
+}
+
 TEST_F(DriveFixture, BaudRateWriteAsksForTheNewRateAfterTheAnswer)
 {
     const Answer a = Write(53, Le(115200, 4));

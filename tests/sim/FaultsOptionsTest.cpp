@@ -81,13 +81,17 @@ TEST(CommandLine, AcceptsTheDocumentedFormsAndRejectsMistakes)
     std::string error;
     ASSERT_TRUE(ParseOptions({"--link", "/tmp/x", "--drive", "1:LQ340", "--drive", "10:HV120", "--param",
                               "1:137=0x0800", "--param", "10:55=HV120", "--seed", "9", "--fault",
-                              "drop=0.1,chunk", "--pace", "--sync", "2-4", "--keys", "plain", "--log", "/tmp/l"},
+                              "drop=0.1,chunk", "--pace", "--sync", "2-4", "--keys", "plain", "--log", "/tmp/l",
+                              "--refuse", "10:99"},
                              o, error))
         << error;
     ASSERT_EQ(o.Drives.size(), 2u);
     EXPECT_EQ(o.Drives[1].Address, 10);
     EXPECT_EQ(o.Params[0].Id, 137);
     EXPECT_EQ(o.Params[0].Value, "0x0800");
+    ASSERT_EQ(o.Refusals.size(), 1u);
+    EXPECT_EQ(o.Refusals[0].Address, 10);
+    EXPECT_EQ(o.Refusals[0].Id, 99);
     EXPECT_EQ(o.Seed, 9u);
     EXPECT_TRUE(o.Pace);
     EXPECT_EQ(o.Style.SyncMin, 2);
@@ -97,7 +101,7 @@ TEST(CommandLine, AcceptsTheDocumentedFormsAndRejectsMistakes)
         {"--drive", "16:LQ340"},  {"--drive", "1:LQ999"},     {"--drive", "1:LQ340", "--drive", "1:HV120"},
         {"--param", "2:0=5"},     {"--param", "1:x=5"},       {"--sync", "0"},
         {"--keys", "odd"},        {"--fault", "drop=5"},      {"--link"},
-        {"--bogus"},
+        {"--bogus"},              {"--refuse", "1:x"},        {"--refuse", "2:99"},
     };
     for (const auto& args : bad) {
         SimOptions p;
