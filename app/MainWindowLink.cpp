@@ -32,6 +32,15 @@ constexpr int kFaultBit = 11;
 void Run(const std::function<void()>& hook) {
     if (hook) hook();
 }
+
+// "37 (Ipeak)" for a parameter with a log name, plain "99" for the others.
+QString ParameterForMessage(uint16_t id) {
+    const QString number = QString::number(id);
+    if (id >= std::size(ParamNames)) return number;
+    const QString name = QString::fromUtf8(ParamNames[id]).trimmed();
+    if (name.isEmpty() || name.contains(QLatin1String("Not identified"))) return number;
+    return number + " (" + name + ")";
+}
 }  // namespace
 
 void MainWindow::FormShow() {
@@ -133,13 +142,10 @@ void MainWindow::ReadBackStep(uint16_t status) {
         readBackAborted_ = true;
         uint16_t id = 0;
         if (readBackList_ && record < readBackList_->Count) id = readBackList_->Records[record].ParamId;
-        const char* label = id < std::size(ParamNames) && ParamNames[id] ? ParamNames[id] : "";
         session_.link.StopRunQueue();
         progress_->Timer()->stop();
         ProgressFinished();
-        Tell(MainTexts::kReadBackFailed.Text(session_.settings.LanguageIndex)
-                 .arg(id)
-                 .arg(QString::fromUtf8(label)));
+        Tell(MainTexts::kReadBackFailed.Text(session_.settings.LanguageIndex).arg(ParameterForMessage(id)));
         return;
     }
     if (status != Answered) return;

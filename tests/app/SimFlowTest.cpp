@@ -145,7 +145,7 @@ TEST_F(SimFlow, RefusedParameterEndsTheReadBackWithAMessageAndLeavesTheLinkUp) {
     Start({"--drive", "1:TR560", "--refuse", "1:99"});
     ASSERT_TRUE(WaitUntil([&] { return !prompt.messages.isEmpty(); }, 20000)) << sim->Output();
     const QString expected =
-        MainTexts::kReadBackFailed.Text(session->settings.LanguageIndex).arg(99).arg(QString::fromUtf8(ParamNames[99]));
+        MainTexts::kReadBackFailed.Text(session->settings.LanguageIndex).arg(99);
     EXPECT_EQ(prompt.messages, QStringList{expected});
     EXPECT_EQ(log.ReadBackReads(), 27 + 4) << "27 records read, then id 99 sent four times";
     EXPECT_FALSE(session->link.AnyBusy());
