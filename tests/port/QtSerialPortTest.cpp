@@ -178,8 +178,8 @@ TEST_F(PortOverPty, BytesArrivingWhileAHandlerWaitsAreDelivered)
     };
     ASSERT_EQ(port_->Open(), PortOpenError::None);
     ASSERT_TRUE(pty_.Send("first"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received_.contains("second"); }, 5000));
-    EXPECT_TRUE(nestedDelivery);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received_.contains("second"); }, 5000)) << received_.constData();
+    EXPECT_TRUE(nestedDelivery) << received_.constData();
     EXPECT_EQ(received_, QByteArray("firstsecond"));
 }
 
