@@ -35,6 +35,9 @@ struct CommandRecord {
     uint8_t* Data = nullptr;    // where request data comes from and read answers go
     uint16_t Capacity = 0;      // bytes the Data target can hold; read answers are cut to it
     CompletionCallback Callback;
+    // The target is text: when a read answer copied bytes, the rest of the target is
+    // zeroed, so a shorter name sent without a NUL does not show an older name's tail.
+    bool TextTarget = false;
 };
 
 // A list handed to a queue: first record and count.

@@ -271,7 +271,9 @@ void DriveLink::HandleAnswer(uint8_t residue, const uint8_t* answer, size_t fram
             if (code == 0 && status == 0 && (rec.Command == CmdRead || rec.Command == CmdTrace) && n > 0 && rec.Data) {
                 // Never more than the target holds, whatever length the drive claims.
                 const size_t room = rec.Capacity ? rec.Capacity : rec.DataLen;
-                std::copy_n(data, std::min<size_t>(n, room), rec.Data);
+                const size_t copied = std::min<size_t>(n, room);
+                std::copy_n(data, copied, rec.Data);
+                if (rec.TextTarget) std::fill(rec.Data + copied, rec.Data + room, uint8_t{0});
             }
             if (rec.Callback) rec.Callback(code, data, n);
         } else if (q.errorRetries < q.errorRetryLimit) {

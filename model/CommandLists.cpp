@@ -31,6 +31,7 @@ CommandLists::CommandLists(ParameterMirror& mirror, TraceBlock& trace, DriveCall
     probe_[0] = {CmdCommTest, 0, 4, commTestData_, sizeof commTestData_, Common()};
     probe_[1] = Write(pid::BaudRate, Slot(&DriveCallbacks::BaudSwitchStep));
     probe_[2] = Read(pid::ModelName, ModelNameRead());
+    probe_[2].TextTarget = true;
     // The address test sends only the first two bytes of the test data.
     addressTest_[0] = {CmdCommTest, 0, 2, commTestData_, sizeof commTestData_,
                        Slot(&DriveCallbacks::AddressSearchStep)};
@@ -144,18 +145,12 @@ CommandList CommandLists::WriteParamList(uint16_t id) const
     return One(&writes_[static_cast<size_t>(it - writeIds_.begin())]);
 }
 
-// The answer's length decides how much of the name arrives. The rest of the field is
-// cleared so that a name sent without a NUL is not extended by an earlier, longer one.
+// The answer's length decides how much of the name arrives; the link clears the rest of
+// the field behind a copied name (the record's TextTarget), and only then, so an answer
+// that copies nothing leaves the name as it was.
 CompletionCallback CommandLists::ModelNameRead()
 {
-    return [this, identify = Slot(&DriveCallbacks::IdentifyDone)](uint16_t status, const uint8_t* data,
-                                                                   uint8_t length) {
-        if (status == Answered && length < ModelNameCapacity) {
-            const FieldRef f = mirror_.Field(pid::ModelName);
-            std::fill(f.Data + length, f.Data + f.Capacity, uint8_t{0});
-        }
-        identify(status, data, length);
-    };
+    return Slot(&DriveCallbacks::IdentifyDone);
 }
 
 CompletionCallback CommandLists::Common()

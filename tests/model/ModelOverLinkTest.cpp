@@ -99,8 +99,8 @@ protected:
         cb.WriteBackStep = rec("WriteBackStep");
     }
 
-    void Answer(const std::vector<uint8_t>& data, uint8_t key = kPlainKey) {
-        port.Inject(EncodeAnswer(link.SlaveAddress, 0, data.data(), static_cast<uint8_t>(data.size()), key));
+    void Answer(const std::vector<uint8_t>& data, uint8_t key = kPlainKey, uint8_t status = 0) {
+        port.Inject(EncodeAnswer(link.SlaveAddress, status, data.data(), static_cast<uint8_t>(data.size()), key));
     }
 
     // Answers every frame the link writes until it writes no more; returns what it sent.
@@ -278,6 +278,30 @@ TEST_F(ModelOverLink, ModelNameAnswers) {
         ExpectGuardsExcept(55);
     }
     EXPECT_TRUE(IsLqTrFamily(mirror.ModelName()));
+}
+
+// Answers that copy nothing used to clear the name behind their length: "LQ340" became
+// "LQ" (status byte 2 with two data bytes) and the connect stopped without a word.
+TEST_F(ModelOverLink, ModelNameAnswerThatCopiesNothingLeavesTheName) {
+    const CommandRecord& read55 = lists.ProbeList.Records[2];
+    struct Case {
+        const char* name;
+        uint8_t status;
+        std::vector<uint8_t> data;
+    };
+    const Case cases[] = {
+        {"status byte 1, code 0", 1, {0x00, 0x51}},
+        {"status byte 2", 2, {0x4C, 0x51}},
+        {"status byte 7, no data", 7, {}},
+        {"empty answer", 0, {}},
+    };
+    for (const Case& c : cases) {
+        mirror.SetModelName("LQ340");
+        link.SendRunList(&read55, 1);
+        Answer(c.data, 0x44, c.status);
+        EXPECT_EQ(mirror.ModelName(), "LQ340") << c.name;
+        EXPECT_FALSE(link.AnyBusy()) << c.name;
+    }
 }
 
 TEST_F(ModelOverLink, LostAnswerOnCommonCallbackStopsPollAndRaisesFailure) {
