@@ -1,6 +1,6 @@
 #pragma once
 // Texts of the main window, Chinese and English.
-#include "app/TextPair.h"
+#include "core/TextPair.h"
 
 namespace ordalis::MainTexts {
 

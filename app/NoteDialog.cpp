@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/Session.h"
-#include "app/TextPair.h"
+#include "core/Session.h"
+#include "core/TextPair.h"
 
 namespace ordalis {
 

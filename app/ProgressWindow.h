@@ -3,7 +3,7 @@
 // the last record; the main window then shows its panel and closes this window.
 #include <QDialog>
 
-#include "app/TextPair.h"
+#include "core/TextPair.h"
 
 class QLabel;
 class QProgressBar;

@@ -1,6 +1,6 @@
 #pragma once
 // The running program's prompts: message boxes with one OK button and QDialog::exec.
-#include "app/UiPrompt.h"
+#include "core/UiPrompt.h"
 
 class QWidget;
 

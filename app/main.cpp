@@ -5,8 +5,8 @@
 
 #include "app/MainWindow.h"
 #include "app/QtUiPrompt.h"
-#include "app/Session.h"
-#include "app/SettingsFile.h"
+#include "core/Session.h"
+#include "core/SettingsFile.h"
 #include "link/qt/PortMap.h"
 #include "link/qt/QtSerialPort.h"
 #include "link/qt/QtTimers.h"

@@ -7,9 +7,9 @@
 #include <QTabWidget>
 
 #include "app/AppContext.h"
-#include "app/Session.h"
+#include "core/Session.h"
 #include "app/ShellHooks.h"
-#include "app/UiPrompt.h"
+#include "core/UiPrompt.h"
 #include "wizard/Connector.h"
 #include "wizard/WizardText.h"
 #include "wizard/WizardApi.h"

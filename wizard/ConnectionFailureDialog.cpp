@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "app/AppContext.h"
-#include "app/Session.h"
+#include "core/Session.h"
 #include "app/ShellHooks.h"
 #include "wizard/Connector.h"
 #include "wizard/WizardText.h"

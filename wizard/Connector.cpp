@@ -2,9 +2,9 @@
 
 #include <QString>
 
-#include "app/Session.h"
+#include "core/Session.h"
 #include "app/ShellHooks.h"
-#include "app/UiPrompt.h"
+#include "core/UiPrompt.h"
 #include "link/LinkTimer.h"
 #include "wizard/WizardText.h"
 

@@ -1,6 +1,6 @@
 #include <QTreeWidget>
 
-#include "app/Session.h"
+#include "core/Session.h"
 #include "wizard/WizardText.h"
 #include "wizard/WizardApi.h"
 

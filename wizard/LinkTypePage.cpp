@@ -6,7 +6,7 @@
 
 #include "app/AppContext.h"
 #include "app/ShellHooks.h"
-#include "app/UiPrompt.h"
+#include "core/UiPrompt.h"
 #include "wizard/Connector.h"
 #include "wizard/SerialPortPage.h"
 #include "wizard/WizardText.h"

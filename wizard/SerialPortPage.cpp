@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 #include "app/AppContext.h"
-#include "app/Session.h"
+#include "core/Session.h"
 #include "app/ShellHooks.h"
-#include "app/UiPrompt.h"
+#include "core/UiPrompt.h"
 #include "link/SerialPort.h"
 #include "wizard/AddressPage.h"
 #include "wizard/WizardText.h"

@@ -2,8 +2,8 @@
 // The text of a pair in the session's language.
 #include <QString>
 
-#include "app/Session.h"
-#include "app/TextPair.h"
+#include "core/Session.h"
+#include "core/TextPair.h"
 #include "link/SerialPort.h"
 
 namespace ordalis {

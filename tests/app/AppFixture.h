@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "app/MainWindow.h"
-#include "app/Session.h"
+#include "core/Session.h"
 #include "link/Codec.h"
 #include "wizard/Connector.h"
 #include "tests/support/FakePort.h"

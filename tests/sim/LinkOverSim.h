@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
+#include "core/Session.h"
 #include "app/ShellHooks.h"
 #include "link/qt/QtSerialPort.h"
 #include "link/qt/QtTimers.h"

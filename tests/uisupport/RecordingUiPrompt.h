@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/UiPrompt.h"
+#include "core/UiPrompt.h"
 
 namespace ordalis::test {
 

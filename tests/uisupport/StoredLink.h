@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "app/LinkRecord.h"
+#include "core/LinkRecord.h"
 
 namespace ordalis::test {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/AppContext.h"
-#include "app/Session.h"
+#include "core/Session.h"
 #include "app/ShellHooks.h"
 #include "tests/support/FakePort.h"
 #include "tests/support/FakeTimer.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/AppContext.h"
-#include "app/Session.h"
+#include "core/Session.h"
 #include "tests/support/FakePort.h"
 #include "tests/support/FakeTimer.h"
 #include "tests/uisupport/RecordingUiPrompt.h"

@@ -19,7 +19,7 @@
 #include <memory>
 
 #include "app/MainWindow.h"
-#include "app/Session.h"
+#include "core/Session.h"
 #include "link/qt/PortMap.h"
 #include "link/qt/QtSerialPort.h"
 #include "link/qt/QtTimers.h"

@@ -1,4 +1,4 @@
-#include "app/LinkRecord.h"
+#include "core/LinkRecord.h"
 
 namespace ordalis {
 

@@ -4,7 +4,7 @@
 // Any other section or key in the file (e.g. [ports], read by PortMap) is kept as it is.
 #include <QString>
 
-#include "app/Session.h"
+#include "core/Session.h"
 
 namespace ordalis {
 

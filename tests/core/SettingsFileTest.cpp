@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "app/IniText.h"
-#include "app/SettingsFile.h"
+#include "core/IniText.h"
+#include "core/SettingsFile.h"
 
 namespace ordalis {
 namespace {

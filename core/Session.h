@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/LinkRecord.h"
+#include "core/LinkRecord.h"
 #include "link/DriveLink.h"
 #include "model/CommandLists.h"
 #include "model/ParameterMirror.h"

@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include "app/IniText.h"
+#include "core/IniText.h"
 
 namespace ordalis {
 
