@@ -19,6 +19,9 @@ struct Settings {
     uint8_t LanguageIndex = 0;  // 0 Simplified Chinese, 1 English
     uint8_t LastComMode = 0;    // 1: the wizard finished with an address chosen
     LinkRecord linkRecord;
+    // The address search also probes a silent address at the other baud rates. Kept in
+    // cfg.ini under a key of our own.
+    bool TryOtherRates = true;
 };
 
 struct Session {
