@@ -8,15 +8,15 @@
 namespace ordalis::sim {
 
 namespace {
-constexpr uint16_t kTunedIds[4] = {pid::Cp, pid::Ci, pid::Ls, pid::Rs};
+constexpr uint16_t kTunedIds[4] = {param::Cp, param::Ci, param::Ls, param::Rs};
 constexpr int32_t kRates[] = {9600, 19200, 38400, 57600, 115200};
 
 // Parameter 137 bits that stop the motor: the faults and both disables.
-constexpr uint16_t kStopMask = (1u << StatusBit::OverCurrent) | (1u << StatusBit::UnderVoltage) |
-                               (1u << StatusBit::OverVoltage) | (1u << StatusBit::PhaseFaultA) |
-                               (1u << StatusBit::PhaseFaultB) | (1u << StatusBit::ExternalDisable) |
-                               (1u << StatusBit::SoftwareDisable) | (1u << StatusBit::OverTemperature) |
-                               (1u << StatusBit::EepromError) | (1u << StatusBit::OtherFault);
+constexpr uint16_t kStopMask = (1u << StatusWordBit::OverCurrent) | (1u << StatusWordBit::UnderVoltage) |
+                               (1u << StatusWordBit::OverVoltage) | (1u << StatusWordBit::PhaseA) |
+                               (1u << StatusWordBit::PhaseB) | (1u << StatusWordBit::ExternalDisable) |
+                               (1u << StatusWordBit::SoftwareDisable) | (1u << StatusWordBit::OverTemperature) |
+                               (1u << StatusWordBit::EepromError) | (1u << StatusWordBit::OtherFault);
 
 uint16_t U16(const uint8_t* d) { return static_cast<uint16_t>(d[0] | d[1] << 8); }
 }  // namespace
@@ -30,7 +30,7 @@ Drive::Drive(uint8_t address, const ModelProfile& model, uint64_t seed)
     std::uniform_real_distribution<double> spread(0.96, 1.04);
     measuredLs_ = static_cast<int16_t>(std::lround(model.TrueLs * spread(rng_)));
     measuredRs_ = static_cast<int16_t>(std::lround(model.TrueRs * spread(rng_)));
-    lineRate_ = static_cast<int32_t>(working_.Get(pid::BaudRate));
+    lineRate_ = static_cast<int32_t>(working_.Get(param::BaudRate));
 }
 
 void Drive::PowerOnFrom(const ParameterSet& image)
@@ -40,19 +40,19 @@ void Drive::PowerOnFrom(const ParameterSet& image)
         working_.Set(id, e.Value);
         eeprom_.Set(id, e.Value);
     }
-    lineRate_ = static_cast<int32_t>(working_.Get(pid::BaudRate));
+    lineRate_ = static_cast<int32_t>(working_.Get(param::BaudRate));
 }
 
 double Drive::NoiseUnit() { return std::uniform_real_distribution<double>(-1.0, 1.0)(rng_); }
 
-bool Drive::Disabled() const { return (working_.Get(pid::StatusWord) & kStopMask) != 0; }
+bool Drive::Disabled() const { return (working_.Get(param::StatusWord) & kStopMask) != 0; }
 
 bool Drive::GeneratorRunning() const
 {
-    return working_.Get(pid::WorkMode) == WorkModeGeneratorOn && !Disabled();
+    return working_.Get(param::WorkMode) == WorkModeValue::GeneratorOn && !Disabled();
 }
 
-double Drive::GeneratorRpm() const { return double(working_.Get(pid::GeneratorSpeed)) * 60.0 / 4000.0; }
+double Drive::GeneratorRpm() const { return double(working_.Get(param::GeneratorSpeed)) * 60.0 / 4000.0; }
 
 void Drive::Advance(double nowMs)
 {
@@ -79,18 +79,18 @@ int64_t Drive::Value(uint16_t id, double nowMs)
     Advance(nowMs);
     const int64_t stored = working_.Get(id);
     switch (id) {
-    case pid::BusVoltage: {
+    case param::BusVoltage: {
         const double sag = GeneratorRunning() ? 0.99 : 1.0;
         return std::clamp<int64_t>(std::llround(stored * sag + 25 * NoiseUnit()), 0, UINT16_MAX);
     }
-    case pid::Temperature:
+    case param::Temperature:
         return std::llround(temperature_ + 0.6 * NoiseUnit());
-    case pid::Inputs: {
+    case param::Inputs: {
         if (!GeneratorRunning()) return stored;
         // Pulses arrive while the motor turns; the direction input follows the sign.
-        int64_t v = stored & ~int64_t{(1 << InputBit::PulseInput) | (1 << InputBit::DirectionInput)};
-        if (NoiseUnit() > 0) v |= 1 << InputBit::PulseInput;
-        if (GeneratorRpm() >= 0) v |= 1 << InputBit::DirectionInput;
+        int64_t v = stored & ~int64_t{(1 << InputsBit::Pulse) | (1 << InputsBit::Direction)};
+        if (NoiseUnit() > 0) v |= 1 << InputsBit::Pulse;
+        if (GeneratorRpm() >= 0) v |= 1 << InputsBit::Direction;
         return v;
     }
     default:
@@ -103,13 +103,13 @@ MotionSnapshot Drive::Motion(double nowMs) const
     MotionSnapshot m;
     m.GeneratorOn = GeneratorRunning();
     m.GeneratorRpm = GeneratorRpm();
-    const int64_t lines = working_.Get(pid::EncoderLines);
+    const int64_t lines = working_.Get(param::EncoderLines);
     m.CountsPerRev = lines > 0 ? 4.0 * double(lines) : 4000.0;
-    m.PolePairs = std::max<int64_t>(1, working_.Get(pid::PolePairs));
-    m.BusVolts = working_.Get(pid::BusVoltage) / 100.0;
-    m.CurrentAmps = Disabled() ? 0.0 : working_.Get(pid::ContCurrent) / 100.0;
-    m.LsHenry = working_.Get(pid::Ls) / 1e5;
-    m.RsOhm = working_.Get(pid::Rs) / 100.0;
+    m.PolePairs = std::max<int64_t>(1, working_.Get(param::PolePairs));
+    m.BusVolts = working_.Get(param::BusVoltage) / 100.0;
+    m.CurrentAmps = Disabled() ? 0.0 : working_.Get(param::ContCurrent) / 100.0;
+    m.LsHenry = working_.Get(param::Ls) / 1e5;
+    m.RsOhm = working_.Get(param::Rs) / 100.0;
     m.StartSeconds = nowMs / 1000.0;
     m.Seed = (uint64_t(address_) << 48) ^ static_cast<uint64_t>(std::llround(nowMs));
     return m;
@@ -135,7 +135,7 @@ Answer Drive::Read(const uint8_t* data, size_t count, double nowMs)
     if (refused_.count(id)) return Answer::Fail(Condition::Refused);
     const ParameterSet::Entry* e = working_.Find(id);
     if (!e) return Answer::Fail(Condition::UnknownId);
-    if (e->Type == ParamType::Text) return Answer::Done(working_.Bytes(id));
+    if (e->Kind == ValueKind::Text) return Answer::Done(working_.Bytes(id));
     const uint64_t v = static_cast<uint64_t>(Value(id, nowMs));
     std::vector<uint8_t> out(e->Width);
     for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
@@ -152,29 +152,30 @@ Answer Drive::Write(const uint8_t* data, size_t count, double nowMs)
     if (IsReadOnlyParameter(id)) return Answer::Fail(Condition::ReadOnly);
     const size_t n = count - 2;
     if (n > e->Width) return Answer::Fail(Condition::BadLength);
-    const int64_t v = ParameterSet::FromBytes(e->Type, data + 2, n);
-    if (!ParameterSet::Fits(e->Type, v)) return Answer::Fail(Condition::BadValue);
+    const int64_t v = ParameterSet::FromBytes(e->Kind, data + 2, n);
+    if (!ParameterSet::Fits(e->Kind, e->Width, v)) return Answer::Fail(Condition::BadValue);
 
     Advance(nowMs);
     Answer answer = Answer::Done();
     switch (id) {
-    case pid::BaudRate:
+    case param::BaudRate:
         if (std::find(std::begin(kRates), std::end(kRates), v) == std::end(kRates))
             return Answer::Fail(Condition::BadValue);
         // Answered at the old rate; the new one holds from the next frame.
         answer.NewLineRate = static_cast<int32_t>(v);
         break;
-    case pid::WorkMode:
-        if (v != WorkModeGeneratorOn && v != WorkModeGeneratorOff) return Answer::Fail(Condition::BadValue);
+    case param::WorkMode:
+        if (v != WorkModeValue::GeneratorOn && v != WorkModeValue::GeneratorOff)
+            return Answer::Fail(Condition::BadValue);
         break;
-    case pid::StatusWord:
+    case param::StatusWord:
         // Clearing bit 11 clears its code with it.
-        if (!(v & (1 << StatusBit::OtherFault))) working_.Set(pid::FaultCode, 0);
+        if (!(v & (1 << StatusWordBit::OtherFault))) working_.Set(param::FaultCode, 0);
         break;
-    case pid::Cp:
-    case pid::Ci:
-    case pid::Ls:
-    case pid::Rs:
+    case param::Cp:
+    case param::Ci:
+    case param::Ls:
+    case param::Rs:
         tune_.Active = false;  // a write during the tuning ends it
         break;
     default:
@@ -200,7 +201,7 @@ Answer Drive::EepromOp(const uint8_t* data, size_t count)
     case 2: {  // recover: factory values into the working set
         const ParameterSet factory = FactoryDefaults(model_, address_);
         for (const auto& [id, e] : factory.Entries())
-            if (!IsRuntimeParameter(id) && id != pid::BaudRate) working_.Set(id, e.Value);
+            if (!IsRuntimeParameter(id) && id != param::BaudRate) working_.Set(id, e.Value);
         return Answer::Done();
     }
     default:

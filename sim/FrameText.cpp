@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "link/Codec.h"
-#include "model/ParameterMirror.h"
+#include "sim/DriveParameters.h"
 
 namespace ordalis::sim {
 
@@ -37,8 +37,8 @@ std::string DescribeRequest(uint8_t command, const uint8_t* d, size_t n)
     const unsigned id = n >= 2 ? unsigned(d[0] | d[1] << 8) : 0;
     // The log names where the name table has one, else what the parameter means.
     std::string name = id < 270 ? Trim(ParamNames[id]) : "Not identified id";
-    if (name == "Not identified id")
-        if (const ParamInfo* p = FindParameter(static_cast<uint16_t>(id))) name = std::string("(") + p->Meaning + ")";
+    const DriveParam* p = FindDriveParameter(static_cast<uint16_t>(id));
+    if (name == "Not identified id" && p) name = std::string("(") + p->Name + ")";
     switch (command) {
     case 0x0A:
         return "comm test data=" + Hex(d, n);

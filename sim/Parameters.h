@@ -1,6 +1,6 @@
 #pragma once
-// The parameter store of one simulated drive: every id the program knows, with its
-// type and width, holding one value each. Values are kept as integers (the model name
+// The parameter store of one simulated drive: every id of the drive's table, with its
+// kind and width, holding one value each. Values are kept as integers (the model name
 // as text) and put on the wire little-endian in the parameter's width.
 #include <cstdint>
 #include <map>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "model/ParameterMirror.h"
+#include "sim/DriveParameters.h"
 #include "sim/ModelProfiles.h"
 
 namespace ordalis::sim {
@@ -16,7 +16,7 @@ namespace ordalis::sim {
 class ParameterSet {
 public:
     struct Entry {
-        ParamType Type = ParamType::I16;
+        ValueKind Kind = ValueKind::Signed;
         uint8_t Width = 2;
         int64_t Value = 0;
         std::string Text;  // model name only
@@ -32,11 +32,12 @@ public:
     std::vector<uint8_t> Bytes(uint16_t id) const;
     const std::map<uint16_t, Entry>& Entries() const { return entries_; }
 
-    void Define(uint16_t id, ParamType type, uint8_t width, int64_t value);
+    void Define(uint16_t id, ValueKind kind, uint8_t width, int64_t value);
 
-    static bool Fits(ParamType type, int64_t value);
-    // Reads a little-endian value of 1..4 bytes, sign-extended for signed types.
-    static int64_t FromBytes(ParamType type, const uint8_t* bytes, size_t count);
+    // Whether the value fits a number of this kind and width.
+    static bool Fits(ValueKind kind, uint8_t width, int64_t value);
+    // Reads a little-endian value of 1..4 bytes, sign-extended for signed kinds.
+    static int64_t FromBytes(ValueKind kind, const uint8_t* bytes, size_t count);
 
 private:
     std::map<uint16_t, Entry> entries_;

@@ -80,14 +80,14 @@ bool Server::ApplyOverrides(std::string& error)
             return false;
         }
         int64_t v = 0;
-        const bool ok = e->Type == ParamType::Text ? d->Working().SetText(p.Id, p.Value)
+        const bool ok = e->Kind == ValueKind::Text ? d->Working().SetText(p.Id, p.Value)
                                                    : ParseInteger(p.Value, v) && d->Working().Set(p.Id, v);
         if (!ok) {
             error = "--param " + std::to_string(p.Address) + ":" + std::to_string(p.Id) + ": bad value '" +
                     p.Value + "'";
             return false;
         }
-        if (p.Id == pid::BaudRate) d->SetLineRate(static_cast<int32_t>(v));
+        if (p.Id == param::BaudRate) d->SetLineRate(static_cast<int32_t>(v));
     }
     return true;
 }

@@ -35,10 +35,10 @@ struct DriveFixture : ::testing::Test {
 
 TEST_F(DriveFixture, EveryKnownParameterReadsInItsWidthAndUnknownIdsReportCode3)
 {
-    for (const ParamInfo& p : KnownParameters()) {
+    for (const DriveParam& p : DriveParameters()) {
         const Answer a = Read(p.Id);
         ASSERT_EQ(a.Status, 0) << "id " << p.Id;
-        if (p.Type == ParamType::Text) EXPECT_EQ(std::string(a.Data.begin(), a.Data.end()), "LQ340");
+        if (p.Kind == ValueKind::Text) EXPECT_EQ(std::string(a.Data.begin(), a.Data.end()), "LQ340");
         else EXPECT_EQ(a.Data.size(), p.Width) << "id " << p.Id;
     }
     for (uint16_t id : {2, 100, 161, 270, 0xFFFF}) {
