@@ -17,6 +17,9 @@ const QString kComModeSection = QStringLiteral("pset1");
 const QString kComModeKey = QStringLiteral("LastComMode");
 const QString kLinkSection = QStringLiteral("pset3");
 const QString kLinkKey = QStringLiteral("linkinf");
+const QString kOwnSection = QStringLiteral("ordalis");
+const QString kTryRatesKey = QStringLiteral("TryOtherBaudRates");
+const QString kFileName = QStringLiteral("cfg.ini");
 
 int IntValue(const IniText& ini, const QString& section, const QString& key, int fallback) {
     const auto v = ini.Value(section, key);
@@ -44,12 +47,20 @@ void LoadSettings(const QString& path, Settings& settings) {
 
     const int comMode = IntValue(ini, kComModeSection, kComModeKey, 0);
     settings.LastComMode = (comMode >= 0 && comMode <= 255) ? static_cast<uint8_t>(comMode) : 0;
+
+    settings.TryOtherRates = IntValue(ini, kOwnSection, kTryRatesKey, 1) != 0;
 }
 
 bool SaveSettings(const QString& path, const Settings& settings, QString* error) {
+    return SaveSettings(SettingsPaths{path, path}, settings, error);
+}
+
+bool SaveSettings(const SettingsPaths& paths, const Settings& settings, QString* error) {
+    const QString& path = paths.write;
+    const QString& base = (QFileInfo::exists(path) || paths.read.isEmpty()) ? path : paths.read;
     IniText ini;
     {
-        QFile old(path);
+        QFile old(base);
         if (old.exists()) {
             if (!old.open(QIODevice::ReadOnly)) {
                 // Writing now would drop the sections of the file we could not read.
@@ -62,6 +73,7 @@ bool SaveSettings(const QString& path, const Settings& settings, QString* error)
     ini.SetValue(kLinkSection, kLinkKey, QString::fromStdString(settings.linkRecord.ToHex()));
     ini.SetValue(kComModeSection, kComModeKey, QString::number(settings.LastComMode));
     ini.SetValue(kLanguageSection, kLanguageKey, QString::number(settings.LanguageIndex));
+    ini.SetValue(kOwnSection, kTryRatesKey, QString::number(settings.TryOtherRates ? 1 : 0));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -69,7 +81,9 @@ bool SaveSettings(const QString& path, const Settings& settings, QString* error)
         return false;
     }
     const QByteArray bytes = ini.ToBytes();
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes sit in QFileDevice's buffer until flushed, and commit() does not see a
+    // failed flush (a full disk): it would put the cut-off file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         if (error) *error = file.errorString();
         file.cancelWriting();
         return false;
@@ -81,14 +95,25 @@ bool SaveSettings(const QString& path, const Settings& settings, QString* error)
     return true;
 }
 
-QString ResolveSettingsPath(const QString& executableDir) {
-    const QByteArray env = qgetenv("ORDALIS_CFG");
-    if (!env.isEmpty()) return QString::fromLocal8Bit(env);
-    const QFileInfo dir(executableDir);
-    if (dir.isDir() && dir.isWritable()) return QDir(executableDir).filePath(QStringLiteral("cfg.ini"));
-    const QString userDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(userDir);
-    return QDir(userDir).filePath(QStringLiteral("cfg.ini"));
+SettingsPaths ChooseSettingsPaths(const QString& besideExecutable, const QString& inUserFolder,
+                                  bool executableFolderWritable) {
+    if (inUserFolder.isEmpty()) return {besideExecutable, besideExecutable};
+    if (QFileInfo::exists(inUserFolder)) return {inUserFolder, inUserFolder};
+    return {besideExecutable, executableFolderWritable ? besideExecutable : inUserFolder};
 }
+
+SettingsPaths ResolveSettingsPaths(const QString& executableDir) {
+    const QString env = qEnvironmentVariable("ORDALIS_CFG");
+    if (!env.isEmpty()) return {env, env};
+    const QFileInfo dir(executableDir);
+    const bool writable = dir.isDir() && dir.isWritable();
+    const QString userDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString inUserFolder = userDir.isEmpty() ? QString() : QDir(userDir).filePath(kFileName);
+    const SettingsPaths paths = ChooseSettingsPaths(QDir(executableDir).filePath(kFileName), inUserFolder, writable);
+    if (paths.write == inUserFolder) QDir().mkpath(userDir);
+    return paths;
+}
+
+QString ResolveSettingsPath(const QString& executableDir) { return ResolveSettingsPaths(executableDir).write; }
 
 }  // namespace ordalis
