@@ -57,12 +57,26 @@ void Unscramble(uint8_t* bytes, size_t count, uint8_t key) {
 
 bool CommandIsScrambled(uint8_t command) { return command != CmdWrite && command != CmdTrace; }
 
+namespace {
+bool CarriesId(uint8_t command) { return command == CmdRead || command == CmdWrite || command == CmdTrace; }
+size_t RequestDataLength(const CommandRecord& r) {
+    const size_t dataLen = r.Command == CmdRead ? 0 : r.DataLen;
+    return CarriesId(r.Command) ? dataLen + 2 : dataLen;
+}
+}  // namespace
+
+bool RequestFits(const CommandRecord& record) { return RequestDataLength(record) <= 255; }
+
 std::vector<uint8_t> EncodeRequest(const CommandRecord& record, uint8_t address, uint8_t key,
                                    std::vector<uint8_t>* plainOut) {
+    if (!RequestFits(record)) {
+        if (plainOut) plainOut->clear();
+        return {};
+    }
     if (!CommandIsScrambled(record.Command)) key = kPlainKey;
     const bool withId = record.Command == CmdWrite || record.Command == CmdTrace;
     const size_t dataLen = record.Command == CmdRead ? 0 : record.DataLen;
-    const size_t n = (record.Command == CmdRead || withId) ? dataLen + 2 : dataLen;
+    const size_t n = RequestDataLength(record);
 
     std::vector<uint8_t> f;
     f.reserve(9 + n);

@@ -32,9 +32,14 @@ void Unscramble(uint8_t* bytes, size_t count, uint8_t key);
 // are always plain; the others take a random key.
 bool CommandIsScrambled(uint8_t command);
 
+// False when the record's data would not fit the frame's length byte (a write or trace
+// record with more than 253 data bytes, since the id travels in the same count).
+bool RequestFits(const CommandRecord& record);
 // Builds the whole request frame (sync through CRC) for a record, scrambled with key
 // when the command takes a random key. plainOut, when given, receives the frame from
-// the key through the CRC before scrambling (what the log shows).
+// the key through the CRC before scrambling (what the log shows). A record that does not
+// fit gives an empty frame (and an empty plainOut): a frame whose length byte lies is
+// never built.
 std::vector<uint8_t> EncodeRequest(const CommandRecord& record, uint8_t address, uint8_t key,
                                    std::vector<uint8_t>* plainOut = nullptr);
 // Answer frame as a drive writes it: `syncCount` 0xF0 bytes, 0xE0, key, then scrambled

@@ -36,8 +36,9 @@ struct QueueState {
 
 class DriveLink {
 public:
-    // Creates its four timers from `timers` and takes over port.OnReceiveData (chunks go
-    // to ReceiveBytes). keySeed seeds the scrambling keys once.
+    // Creates its timers from `timers` and takes over port.OnReceiveData (chunks go to
+    // ReceiveBytes). keySeed seeds the scrambling keys once. The link shows nothing through
+    // `prompt`: its only messages are programming errors, written to standard error.
     DriveLink(SerialPort& port, TimerFactory& timers, Prompt& prompt, uint32_t keySeed);
     ~DriveLink();
     DriveLink(const DriveLink&) = delete;
@@ -47,19 +48,24 @@ public:
 
     // --- codec ---
     uint8_t SlaveAddress = 0;
-    void SendCommand(const CommandRecord& record, uint8_t level);
+    // Logs and writes the record's frame; false (nothing logged or written) when the codec
+    // refuses the record (data too long for the length byte).
+    bool SendCommand(const CommandRecord& record, uint8_t level);
     void WriteFrame(const uint8_t* bytes, size_t count);
     const std::string& LogPrefix() const { return logPrefix_; }
     const std::string& LogLabel() const { return logLabel_; }
 
-    // --- receive parser (fed from the port; Timer1 is the 20 ms reset) ---
+    // --- receive parser (fed from the port; Timer1 is the 20 ms reset, which first takes
+    // in what the port holds: bytes that came meanwhile restart it instead) ---
     void ReceiveBytes(const uint8_t* bytes, size_t count);
     LinkTimer& ParserResetTimer() { return *timer1_; }
 
     // --- queues ---
     // A list loaded while a command awaits its answer (or a run delay runs) is not sent at
-    // once: the answer path or the end of a time-out sends it, Lev2 before Poll before Run.
-    // Lists above 100 records are refused with "Num max setting" through the Prompt.
+    // once: the answer path or the end of a time-out sends it, Lev2 before Poll before Run,
+    // except that a SendRunList or AddPollList that would have sent at once goes right after
+    // the answer in flight. Lists above 100 records are refused ("Num max setting" on
+    // standard error). A record the codec refuses is skipped with 132 to its callback.
     void SendRunList(const CommandRecord* list, int n);
     void SendPollList(const CommandRecord* list, int n);
     void AddPollList(const CommandRecord* list, int n);
@@ -68,24 +74,29 @@ public:
     void SendPollList(const CommandList& l) { SendPollList(l.Records, l.Count); }
     void AddPollList(const CommandList& l) { AddPollList(l.Records, l.Count); }
     void SendLev2List(const CommandList& l) { SendLev2List(l.Records, l.Count); }
-    // Empties all queues and abandons the command in flight (a late answer is dropped).
+    // Empties all queues, drops the pending run list and poll append, abandons the command
+    // in flight (a late answer is dropped) and ends a lost link.
     void ResetLink();
-    // Stops the RunQueue (table and index stay); abandons its command if it is the one in
-    // flight, and serves a queue that was waiting behind it.
+    // Stops the RunQueue (table and index stay) and drops its pending list. Its command on
+    // the wire is still answered: the answer is copied and its callback runs (132 for an
+    // error answer), the list does not go on; unanswered, it is not sent again and nothing
+    // is reported. Queues waiting behind it go after that answer or time-out.
     void StopRunQueue();
     void SetRunDelay(uint16_t ms) { runDelay_ = ms; }
     void SetRunTimeout(uint8_t ms) { queues_[RunQueue].answerTimeout = ms; }
     void SetRunRetries(uint8_t n) { queues_[RunQueue].timeoutRetryLimit = n; }
     void SetRunNext(uint8_t offset);
     // Calls `then` after ms milliseconds from a single-shot timer (no nested event loop).
-    // One wait at a time: a second WaitMs before the first fired replaces it.
+    // Waits are independent: each continuation runs once, at its own time.
     void WaitMs(int ms, std::function<void()> then);
-    LinkTimer& WaitTimer() { return *waitTimer_; }
     // Fires the RunQueue send held back by the run delay.
     LinkTimer& RunDelayTimer() { return *runDelayTimer_; }
     bool RunDelayPending() const { return runDelayPending_; }
 
     void HandleAnswer(uint8_t residue, const uint8_t* answer, size_t frameLength);
+    // The time-out proper (re-send or 131). The answer timer's event first takes in what
+    // the port holds: an answer handled meanwhile makes the time-out void, and a frame
+    // under way gets the 20 ms frame gap (a few times, while bytes keep coming).
     void HandleTimeout();
     LinkTimer& AnswerTimer() { return *comOverTimer_; }
 
@@ -101,33 +112,50 @@ public:
     uint8_t InFlightQueue() const { return inFlightQueue_; }
     const QueueState& Queue(uint8_t level) const { return queues_[level]; }
     bool AnyBusy() const;
+    // After a 131 the link is lost: nothing goes out and every load is ignored until
+    // ResetLink, so a dead drive is reported once.
+    bool IsLinkLost() const { return linkLost_; }
     SerialPort& Port() { return port_; }
 
 private:
+    struct Wait {
+        std::unique_ptr<LinkTimer> timer;
+        std::function<void()> then;
+    };
+
+    void ParserResetFired();
+    void AnswerTimerFired();
     void StartAnswerTimer(uint8_t level);
     void StopAnswerTimer();
     bool WireBusy() const { return awaitingAnswer_ || runDelayPending_; }
     bool Ready(QueueState& q);
-    void SendFromQueue(uint8_t level);
+    int NextLevel();
+    bool SendFromQueue(uint8_t level);
+    void SendAtOnceOrAfterTheAnswer(uint8_t level);
     void SendNext(int answeredQueue, const uint8_t* data, uint8_t n);
-    void SendRunRecord(const uint8_t* data, uint8_t n);
+    bool SendRunRecord(const uint8_t* data, uint8_t n);
+    void SkipRefused(uint8_t level);
     void RunDelayElapsed();
+    void HandleStoppedRunAnswer(bool error, uint8_t code, uint8_t status, const uint8_t* data, uint8_t n);
+    void LoseLink();
+    void DropPending();
     void LoadList(QueueState& q, const CommandRecord* list, int n);
     void CheckCount(uint8_t level);
     static void FinishQueue(QueueState& q);
-    void Message(const std::string& text);
+    static void CopyAnswer(const CommandRecord& rec, const uint8_t* data, uint8_t n);
+    static void Report(const std::string& text);
     void LogFrame(const uint8_t* bytes, size_t count, uint8_t level);
 
     SerialPort& port_;
-    Prompt& prompt_;
+    TimerFactory& timers_;
     FrameLog* log_ = nullptr;
     KeySource keys_;
     ReceiveParser parser_{kAnswerMark};
     std::unique_ptr<LinkTimer> timer1_;        // parser reset, 20 ms after the last chunk
     std::unique_ptr<LinkTimer> comOverTimer_;  // answer time-out
-    std::unique_ptr<LinkTimer> waitTimer_;     // WaitMs
     std::unique_ptr<LinkTimer> runDelayTimer_; // run delay before a RunQueue send
-    std::function<void()> waitThen_;
+    std::vector<std::unique_ptr<Wait>> waits_; // WaitMs; a fired one is reused
+
     std::vector<uint8_t> runDelayData_;       // answer data for the 4096 callback after the delay
 
     std::array<QueueState, 3> queues_{};
@@ -135,6 +163,18 @@ private:
     uint8_t inFlightQueue_ = 0;
     uint16_t runDelay_ = 0;
     bool runDelayPending_ = false;  // a RunQueue send waits for the run delay
+    bool linkLost_ = false;         // a 131 ended a queue; silent until ResetLink
+    uint64_t framesSent_ = 0;
+    uint64_t bytesReceived_ = 0;
+    uint64_t graceMark_ = 0;        // bytesReceived_ when the time-out last looked
+    int graceLeft_ = 0;             // frame-gap extensions left for the command in flight
+    // Queues loaded while the wire was busy that would have sent at once; served first,
+    // in the order they were loaded.
+    std::vector<uint8_t> firstAfterAnswer_;
+    // The RunQueue command on the wire when StopRunQueue ran: its answer is still handled.
+    bool stoppedRunOnWire_ = false;
+    CommandRecord stoppedRunRecord_;
+    bool runRepeated_ = false;      // the running RunQueue list already started over once
 
     std::vector<CommandRecord> pendingRun_;
     bool pendingRunSet_ = false;

@@ -26,6 +26,11 @@ public:
     virtual bool IsOpen() const = 0;
     // Queues the bytes without blocking; false when closed or count is 0.
     virtual bool Write(const uint8_t* bytes, size_t count) = 0;
+    // Hands over, through OnReceiveData and before returning, every byte the port already
+    // holds (received but not yet delivered, or waiting in the operating system), without
+    // blocking. Timers that act on the absence of bytes call it first: on a stalled thread
+    // their event can run before the event that would deliver bytes which came in time.
+    virtual void DrainReceived() = 0;
 
     // Received chunks, in arrival order, on the GUI thread.
     std::function<void(const uint8_t* bytes, size_t count)> OnReceiveData;

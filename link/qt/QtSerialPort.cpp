@@ -9,6 +9,8 @@ namespace {
 
 // OnReceiveData takes at most this many bytes per call.
 constexpr qsizetype kMaxChunk = 65535;
+// Zero-time reads per DrainReceived.
+constexpr int kMaxDrainRounds = 64;
 
 PortOpenError OpenErrorOf(QSerialPort::SerialPortError error)
 {
@@ -121,9 +123,34 @@ void QtSerialPort::PostDelivery()
     QMetaObject::invokeMethod(this, &QtSerialPort::DeliverReceived, Qt::QueuedConnection);
 }
 
+void QtSerialPort::DrainReceived()
+{
+    // Bytes the operating system holds that Qt has not read yet: a zero-time wait reads
+    // them (readyRead lands them in received_ behind the bytes already there). Each round
+    // reads one chunk; the cap keeps a line that never goes quiet from holding us here.
+    for (int round = 0; round < kMaxDrainRounds && device_->isOpen(); ++round) {
+        if (!device_->waitForReadyRead(0))
+            break;
+    }
+    if (device_->isOpen()) {
+        // Nothing more to read is reported as a time-out; it is no fault of the port.
+        if (device_->error() == QSerialPort::TimeoutError)
+            device_->clearError();
+        // Read by Qt but not emitted (a readyRead was being handled further up).
+        received_.append(device_->readAll());
+    }
+    // A delivery already posted finds nothing left, or only later bytes.
+    DeliverNow();
+}
+
 void QtSerialPort::DeliverReceived()
 {
     deliveryPosted_ = false;
+    DeliverNow();
+}
+
+void QtSerialPort::DeliverNow()
+{
     QByteArray bytes;
     bytes.swap(received_);
     QPointer<QtSerialPort> self(this);

@@ -27,11 +27,15 @@ public:
     void Close() override;
     bool IsOpen() const override;
     bool Write(const uint8_t* bytes, size_t count) override;
+    // Reads what Qt and the operating system hold with zero-time waits and delivers it,
+    // with the bytes whose delivery is still queued, before returning.
+    void DrainReceived() override;
 
 private:
     void ReadArrived();
     void PostDelivery();
     void DeliverReceived();
+    void DeliverNow();
     void ErrorOccurred(QSerialPort::SerialPortError error);
 
     QSerialPort* device_;  // child of this

@@ -62,6 +62,30 @@ TEST(EncodeRequest, LengthsAndZeroData) {
     EXPECT_EQ(test.back(), Crc8(covered, 3));
 }
 
+// Write and trace frames carry the id and the data behind one length byte: more than 253
+// data bytes used to go out with the length wrapped. Such a record gives no frame at all.
+TEST(EncodeRequest, RefusesDataTheLengthByteCannotCount) {
+    static uint8_t data[255] = {};
+    struct Case {
+        uint8_t command;
+        uint8_t dataLen;
+        size_t size;  // 0: refused
+    };
+    const Case cases[] = {
+        {CmdWrite, 253, 9 + 255}, {CmdWrite, 254, 0},     {CmdWrite, 255, 0},
+        {CmdTrace, 253, 9 + 255}, {CmdTrace, 254, 0},     {CmdCommTest, 255, 9 + 255},
+        {CmdEeprom, 255, 9 + 255}, {CmdRead, 255, 11},  // a read sends only the id
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> plain{0xAA};
+        const CommandRecord rec{c.command, 16, c.dataLen, data, 255, {}};
+        const auto frame = EncodeRequest(rec, 1, 0x5F, &plain);
+        EXPECT_EQ(frame.size(), c.size) << int(c.command) << " " << int(c.dataLen);
+        if (c.size == 0) EXPECT_TRUE(plain.empty());
+        else EXPECT_EQ(frame[6], c.size - 9) << "length byte";
+    }
+}
+
 TEST(EncodeRequest, ScrambledFrameRestoresForEveryKey) {
     uint8_t data[3] = {0xF0, 0xE0, 0x5F};
     const CommandRecord rec{CmdCommTest, 0, 3, data, 3, {}};

@@ -33,6 +33,7 @@ public:
     Pty& operator=(const Pty&) = delete;
 
     bool Ok() const { return master_ >= 0; }
+    int MasterFd() const { return master_; }
     const QString& SlavePath() const { return slavePath_; }
 
     bool Send(const QByteArray& bytes)

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <poll.h>
 
 #include "link/qt/PortMap.h"
 #include "tests/port/Pty.h"
@@ -181,6 +182,45 @@ TEST_F(PortOverPty, BytesArrivingWhileAHandlerWaitsAreDelivered)
     ASSERT_TRUE(QTest::qWaitFor([&] { return received_.contains("second"); }, 5000)) << received_.constData();
     EXPECT_TRUE(nestedDelivery) << received_.constData();
     EXPECT_EQ(received_, QByteArray("firstsecond"));
+}
+
+// What the port holds is handed over by DrainReceived before it returns, without the event
+// loop: bytes whose delivery is still queued first, then those Qt or the system still hold.
+TEST_F(PortOverPty, DrainReceivedDeliversWhatThePortHoldsInOrder)
+{
+    port_->DrainReceived();  // closed: nothing to do
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    auto* device = port_->findChild<QSerialPort*>();
+    ASSERT_NE(device, nullptr);
+    // Waits, without running events, until the system holds bytes for the port.
+    const auto systemHolds = [&] {
+        pollfd p{static_cast<int>(device->handle()), POLLIN, 0};
+        return ::poll(&p, 1, 5000) == 1;
+    };
+
+    ASSERT_TRUE(pty_.Send("ab"));
+    ASSERT_TRUE(systemHolds());
+    port_->DrainReceived();
+    EXPECT_EQ(received_, QByteArray("ab"));
+
+    // Inside Qt's readyRead the port has read "cd" and queued its delivery; "ef" waits in
+    // the system. A drain there hands over both, in order.
+    bool drained = false;
+    QObject::connect(device, &QSerialPort::readyRead, [&] {
+        if (drained || !received_.endsWith("ab")) return;
+        drained = true;
+        pty_.Send("ef");
+        ASSERT_TRUE(systemHolds());
+        port_->DrainReceived();
+        EXPECT_EQ(received_, QByteArray("abcdef"));
+    });
+    ASSERT_TRUE(pty_.Send("cd"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drained; }, 5000));
+    ASSERT_TRUE(pty_.Send("gh"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received_.size() >= 8; }, 5000));
+    EXPECT_EQ(received_, QByteArray("abcdefgh"));
+    EXPECT_EQ(device->error(), QSerialPort::NoError);
+    EXPECT_EQ(lost_, 0);
 }
 
 TEST_F(PortOverPty, FarEndGoneClosesOnceWithoutErrorFlood)

@@ -1,6 +1,8 @@
 #pragma once
 // In-memory SerialPort: records every frame written while open and lets a test inject
-// received bytes (delivered synchronously through OnReceiveData).
+// received bytes (delivered synchronously through OnReceiveData). Bytes can also arrive
+// without being delivered yet, as when the event that hands them over is still queued:
+// DeliverArrived plays that event, DrainReceived takes them in at once.
 #include <string>
 #include <vector>
 
@@ -55,6 +57,19 @@ public:
         if (OnReceiveData && !bytes.empty()) OnReceiveData(bytes.data(), bytes.size());
     }
     void InjectHex(const std::string& hex) { Inject(Unhex(hex)); }
+    // Held by the port, not delivered yet.
+    void Arrive(const std::vector<uint8_t>& bytes) { arrived_.insert(arrived_.end(), bytes.begin(), bytes.end()); }
+    void DeliverArrived() {
+        std::vector<uint8_t> bytes;
+        bytes.swap(arrived_);
+        Inject(bytes);
+    }
+    size_t ArrivedCount() const { return arrived_.size(); }
+    void DrainReceived() override {
+        ++drains;
+        DeliverArrived();
+    }
+    int drains = 0;
     void Unplug() {
         open_ = false;
         if (OnDeviceLost) OnDeviceLost();
@@ -71,6 +86,7 @@ private:
     std::string name_ = "COM1";
     int32_t baud_ = 9600;
     bool open_;
+    std::vector<uint8_t> arrived_;
 };
 
 }  // namespace ordalis::test
