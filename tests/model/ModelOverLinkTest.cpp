@@ -307,6 +307,7 @@ TEST_F(ModelOverLink, ModelNameAnswerThatCopiesNothingLeavesTheName) {
 TEST_F(ModelOverLink, LostAnswerOnCommonCallbackStopsPollAndRaisesFailure) {
     for (const CommandList& l : {lists.WriteParam0List, lists.EepromSaveList}) {
         events.clear();
+        link.ResetLink();  // after a 131 the link stays silent until reset, as Retry does
         link.SendLev2List(l);
         const size_t before = port.written.size();
         for (int i = 0; i < 4; ++i) test::AsFake(link.AnswerTimer()).Fire();
@@ -317,6 +318,7 @@ TEST_F(ModelOverLink, LostAnswerOnCommonCallbackStopsPollAndRaisesFailure) {
     }
     // The same on a RunQueue record of a list whose other records have their own callbacks.
     events.clear();
+    link.ResetLink();
     link.SendRunList(lists.ProbeList);
     for (int i = 0; i < 4; ++i) test::AsFake(link.AnswerTimer()).Fire();
     EXPECT_EQ(events, (std::vector<std::string>{"stop", "fail"}));
