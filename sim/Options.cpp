@@ -21,7 +21,9 @@ const char* UsageText()
            "  --pace                  write answers at the byte rate of the line speed\n"
            "  --sync N | MIN-MAX      sync bytes before an answer (default 1-3)\n"
            "  --keys plain|scrambled|mixed   answer keys (default mixed)\n"
-           "  --log FILE              one line per frame in and out\n";
+           "  --log FILE              one line per frame in and out\n"
+           "  --stamps FILE           monotonic time (us) of each answer's last byte written and\n"
+           "                          of the first request byte read after it\n";
 }
 
 bool ParseInteger(const std::string& text, int64_t& out)
@@ -68,6 +70,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
             if (!value(o.StateFile)) return false;
         } else if (a == "--log") {
             if (!value(o.LogFile)) return false;
+        } else if (a == "--stamps") {
+            if (!value(o.StampsFile)) return false;
         } else if (a == "--drive") {
             if (!value(v)) return false;
             const size_t colon = v.find(':');

@@ -33,6 +33,7 @@ struct SimOptions {
     std::vector<Refusal> Refusals;
     std::string StateFile;
     std::string LogFile;
+    std::string StampsFile;  // answer ends and request starts on the monotonic clock
     uint64_t Seed = 1;
     FaultOptions Faults;
     bool Pace = false;

@@ -57,11 +57,19 @@ Server::~Server()
 {
     line_.Close();
     if (log_) std::fclose(log_);
+    if (stamps_) std::fclose(stamps_);
 }
 
-double Server::NowMs() const
+double Server::NowMs() const { return MsOf(Clock::now()); }
+
+double Server::MsOf(Clock::time_point t) const { return std::chrono::duration<double, std::milli>(t - start_).count(); }
+
+void Server::Stamp(const char* what, Clock::time_point t)
 {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+    if (!stamps_) return;
+    // Microseconds on the monotonic clock, which other processes on this machine share.
+    std::fprintf(stamps_, "%s %.3f\n", what,
+                 std::chrono::duration<double, std::micro>(t.time_since_epoch()).count());
 }
 
 void Server::Log(double nowMs, int32_t rate, const std::string& text)
@@ -115,6 +123,15 @@ bool Server::Start(std::string& error)
         std::setvbuf(log_, nullptr, _IOLBF, 0);
         bus_.OnLog = [this](double now, int32_t rate, const std::string& text) { Log(now, rate, text); };
     }
+    if (!opt_.StampsFile.empty()) {
+        stamps_ = std::fopen(opt_.StampsFile.c_str(), "w");
+        if (!stamps_) {
+            error = "cannot write " + opt_.StampsFile + ": " + std::strerror(errno);
+            return false;
+        }
+        // Written at exit: no file write between an answer and the next request.
+        std::setvbuf(stamps_, nullptr, _IOFBF, 1 << 22);
+    }
     if (!InstallSignals()) {
         error = "cannot install the signal handlers";
         return false;
@@ -130,13 +147,18 @@ bool Server::Start(std::string& error)
     return true;
 }
 
-void Server::ReadLine(double nowMs)
+void Server::ReadLine(Clock::time_point woke)
 {
+    const double nowMs = MsOf(woke);
     uint8_t buf[4096];
     for (;;) {
         const int32_t before = line_.LineRate();
         const ssize_t n = ::read(line_.MasterFd(), buf, sizeof buf);
         if (n <= 0) return;
+        if (requestAwaited_) {
+            Stamp("request-start", woke);
+            requestAwaited_ = false;
+        }
         const int32_t after = line_.LineRate();
         if (before != after) {
             // The speed changed while these bytes were on their way: no UART would have
@@ -218,6 +240,10 @@ double Server::WriteDue(double nowMs)
                 it.Written = it.Bytes.size();
             } else {
                 it.Written += static_cast<size_t>(n);
+                if (it.FrameEnd && it.Written == it.Bytes.size()) {
+                    Stamp("answer-end", Clock::now());
+                    requestAwaited_ = true;
+                }
             }
         }
         if (it.Written < it.Bytes.size()) {
@@ -274,7 +300,7 @@ int Server::Run()
             line_.Close();
             return 0;
         }
-        if (fds[0].revents & POLLIN) ReadLine(NowMs());
+        if (fds[0].revents & POLLIN) ReadLine(Clock::now());
     }
 }
 

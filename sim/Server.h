@@ -43,9 +43,14 @@ private:
         size_t Written = 0;
     };
 
+    using Clock = std::chrono::steady_clock;
+
     double NowMs() const;
+    double MsOf(Clock::time_point t) const;
     void Log(double nowMs, int32_t rate, const std::string& text);
-    void ReadLine(double nowMs);
+    void Stamp(const char* what, Clock::time_point t);
+    // woke: when the poll reported the bytes, the closest time to their arrival.
+    void ReadLine(Clock::time_point woke);
     void Queue(const Outgoing& answer, double nowMs);
     // Writes what is due; returns the time of the next due write, or a negative value.
     double WriteDue(double nowMs);
@@ -56,11 +61,13 @@ private:
     FaultInjector faults_;
     PtyLine line_;
     std::FILE* log_ = nullptr;
+    std::FILE* stamps_ = nullptr;
+    bool requestAwaited_ = true;  // an answer ended and no byte has been read since
     std::deque<Item> out_;
     double lineFreeMs_ = 0;  // when the last piece finished on the wire
     long answersWritten_ = 0;
     double unplugAtMs_ = -1;
-    std::chrono::steady_clock::time_point start_;
+    Clock::time_point start_;
 };
 
 }  // namespace ordalis::sim

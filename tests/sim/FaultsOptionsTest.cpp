@@ -82,7 +82,7 @@ TEST(CommandLine, AcceptsTheDocumentedFormsAndRejectsMistakes)
     ASSERT_TRUE(ParseOptions({"--link", "/tmp/x", "--drive", "1:LQ340", "--drive", "10:HV120", "--param",
                               "1:137=0x0800", "--param", "10:55=HV120", "--seed", "9", "--fault",
                               "drop=0.1,chunk", "--pace", "--sync", "2-4", "--keys", "plain", "--log", "/tmp/l",
-                              "--refuse", "10:99"},
+                              "--refuse", "10:99", "--stamps", "/tmp/s"},
                              o, error))
         << error;
     ASSERT_EQ(o.Drives.size(), 2u);
@@ -96,12 +96,14 @@ TEST(CommandLine, AcceptsTheDocumentedFormsAndRejectsMistakes)
     EXPECT_TRUE(o.Pace);
     EXPECT_EQ(o.Style.SyncMin, 2);
     EXPECT_EQ(o.Style.Keys, KeyMode::Plain);
+    EXPECT_EQ(o.StampsFile, "/tmp/s");
 
     const std::vector<std::vector<std::string>> bad = {
         {"--drive", "16:LQ340"},  {"--drive", "1:LQ999"},     {"--drive", "1:LQ340", "--drive", "1:HV120"},
         {"--param", "2:0=5"},     {"--param", "1:x=5"},       {"--sync", "0"},
         {"--keys", "odd"},        {"--fault", "drop=5"},      {"--link"},
         {"--bogus"},              {"--refuse", "1:x"},        {"--refuse", "2:99"},
+        {"--stamps"},
     };
     for (const auto& args : bad) {
         SimOptions p;

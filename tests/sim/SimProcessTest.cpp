@@ -175,6 +175,73 @@ TEST(SimProcess, EepromWriteIsKeptAcrossRestarts)
     EXPECT_NE(FromLe(a[0].Data), 99);
 }
 
+// Used to lose the paced answer below 115200: at 9600 the model name was logged as sent
+// but never reached the program.
+TEST(SimProcess, PacedAnswersArriveWholeAtEveryLineRate)
+{
+    const struct {
+        int32_t rate;
+        speed_t flag;
+    } rates[] = {{9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+    for (const auto& r : rates) {
+        SCOPED_TRACE(r.rate);
+        SimProcess sim({"--pace", "--sync", "3", "--param", "1:53=" + std::to_string(r.rate)});
+        ASSERT_TRUE(sim.Start()) << sim.Output();
+        RawLine line(sim.LinkPath());
+        line.SetRate(r.flag);
+        for (int round = 0; round < 3; ++round) {
+            const auto sent = Clock::now();
+            auto a = line.Transact(Read(55), 3000);
+            const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+            ASSERT_EQ(a.size(), 1u) << "round " << round;
+            EXPECT_TRUE(a[0].CrcOk);
+            EXPECT_EQ(Text(a[0].Data), "LQ340");
+            // Paced: the frame (3 sync bytes, mark, key, address, length, status, five
+            // characters, CRC) cannot arrive sooner than its 13 bytes take on the wire.
+            EXPECT_GE(ms, 13 * 10000.0 / r.rate) << "round " << round;
+        }
+    }
+}
+
+// The stamps are for measuring the program's turnaround against the simulator's clock:
+// each request is stamped after the program wrote it and each answer's end before the
+// program had all of it.
+TEST(SimProcess, StampsAnswerEndsAndRequestStartsOnTheSharedMonotonicClock)
+{
+    SimProcess folder({});  // only for its temporary folder
+    const std::string path = folder.Dir() + "/stamps.txt";
+    SimProcess sim({"--pace", "--param", "1:53=115200", "--stamps", path});
+    ASSERT_TRUE(sim.Start()) << sim.Output();
+    std::vector<double> wrote, received;
+    {
+        RawLine line(sim.LinkPath());
+        line.SetRate(B115200);
+        const auto us = [] {
+            return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
+        };
+        for (uint16_t id : {0, 55, 137}) {
+            wrote.push_back(us());
+            ASSERT_EQ(line.Transact(Read(id)).size(), 1u);
+            received.push_back(us());
+        }
+    }
+    ASSERT_EQ(sim.Stop(), 0);
+    std::ifstream in(path);
+    std::vector<std::pair<std::string, double>> stamps;
+    std::string what;
+    double t = 0;
+    while (in >> what >> t) stamps.emplace_back(what, t);
+    ASSERT_EQ(stamps.size(), 6u);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(stamps[2 * i].first, "request-start");
+        EXPECT_EQ(stamps[2 * i + 1].first, "answer-end");
+        EXPECT_GE(stamps[2 * i].second, wrote[i]);
+        EXPECT_LE(stamps[2 * i].second, stamps[2 * i + 1].second);
+        EXPECT_LE(stamps[2 * i + 1].second, received[i]);
+    }
+}
+
 TEST(SimProcess, UnplugAfterNAnswersClosesTheLineAndEnds)
 {
     SimProcess sim({"--fault", "unplug-after=2"});
