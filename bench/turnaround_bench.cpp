@@ -5,10 +5,11 @@
 // ways, Qt's event dispatch and the link's own work, with nothing estimated.
 //
 // The program's side is stamped on the same clock where it shows from outside the link:
-// QSerialPort's readyRead, the port handing the bytes to the link, the link's write of the
-// next request and QSerialPort's bytesWritten. That splits each turnaround into its legs.
-// A raw reader (poll, read, write on the terminal, no Qt) gives the floor that the
-// terminal and the simulator cost by themselves. Prints figures; asserts nothing.
+// QSerialPort's readyRead, the port handing the bytes to the link and the link's write of
+// the next request. That splits each turnaround into its legs. A raw reader (poll, read,
+// write on the terminal, no Qt), stamped the same way, gives the floor that the terminal,
+// the process wake-ups and the simulator cost by themselves. Prints figures; asserts
+// nothing.
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSerialPort>
@@ -75,11 +76,14 @@ public:
     bool Write(const uint8_t* bytes, size_t count) override
     {
         writes.push_back(NowUs());
-        return inner_.Write(bytes, count);
+        const bool ok = inner_.Write(bytes, count);
+        if (AfterWrite) AfterWrite();
+        return ok;
     }
     void DrainReceived() override { inner_.DrainReceived(); }
 
     std::vector<double> delivered, writes;
+    std::function<void()> AfterWrite;  // a variant of the port to try
 
 private:
     QtSerialPort& inner_;
@@ -173,8 +177,10 @@ std::vector<double> Turnarounds(const Stamps& s, const std::vector<double>& excl
 }
 
 // The real link and Qt port: `lists` RunQueue lists of reads, each turnaround split into
-// its legs. False when the simulator or the port fails.
-bool MeasureLink(int lists)
+// its legs. flushAfterWrite: the port variant that hands each request to the terminal at
+// once (QSerialPort::flush) instead of at the next event-loop pass. False when the
+// simulator or the port fails.
+bool MeasureLink(int lists, bool flushAfterWrite)
 {
     testing::SimProcess folder({});  // only for its temporary folder
     const std::string stampsPath = folder.Dir() + "/stamps.txt";
@@ -195,11 +201,11 @@ bool MeasureLink(int lists)
     if (port.Open() != PortOpenError::None) return false;
     link.SlaveAddress = 1;
 
-    std::vector<double> readyRead, bytesWritten;
+    std::vector<double> readyRead;
     QSerialPort* device = qtPort.findChild<QSerialPort*>();
     if (!device) return false;
     QObject::connect(device, &QSerialPort::readyRead, [&] { readyRead.push_back(NowUs()); });
-    QObject::connect(device, &QSerialPort::bytesWritten, [&] { bytesWritten.push_back(NowUs()); });
+    if (flushAfterWrite) port.AfterWrite = [device] { device->flush(); };
 
     uint8_t value[2] = {};
     int finished = 0, answered = 0;
@@ -217,7 +223,6 @@ bool MeasureLink(int lists)
     for (int i = 0; i <= lists; ++i) {  // the first list warms up
         if (i == 1) {
             readyRead.clear();
-            bytesWritten.clear();
             port.delivered.clear();
             port.writes.clear();
             answered = 0;
@@ -244,27 +249,25 @@ bool MeasureLink(int lists)
 
     std::vector<std::pair<double, double>> pairs;
     const std::vector<double> total = Turnarounds(s, listStarts, &pairs);
-    std::vector<double> legs[5];
+    std::vector<double> legs[4];
     for (const auto& [end, start] : pairs) {
         const double write = LastAtOrBefore(port.writes, start);
         const double delivery = LastAtOrBefore(port.delivered, write);
         const double ready = LastAtOrBefore(readyRead, delivery);
-        const double out = FirstAtOrAfter(bytesWritten, write);
         legs[0].push_back(ready - end);
         legs[1].push_back(delivery - ready);
         legs[2].push_back(write - delivery);
-        legs[3].push_back(out - write);
-        legs[4].push_back(start - out);
+        legs[3].push_back(start - write);
     }
-    std::printf("real link + QtSerialPort, %d lists of %d reads:\n", lists, kListSize);
+    std::printf("real link + QtSerialPort%s, %d lists of %d reads:\n",
+                flushAfterWrite ? " with flush() after each write" : "", lists, kListSize);
     std::printf("  %-40s %8s %8s %8s %9s   (n)\n", "microseconds", "median", "p90", "p99", "max");
     const Figures t = Summarize(total);
     PrintRow("answer end -> next request (simulator)", t);
     PrintRow("  answer end -> readyRead", Summarize(legs[0]));
     PrintRow("  readyRead -> bytes handed to the link", Summarize(legs[1]));
     PrintRow("  handed to the link -> link writes", Summarize(legs[2]));
-    PrintRow("  link writes -> QSerialPort bytesWritten", Summarize(legs[3]));
-    PrintRow("  bytesWritten -> simulator reads", Summarize(legs[4]));
+    PrintRow("  link writes -> simulator reads", Summarize(legs[3]));
     std::printf("  goal median < 100 us, p99 < 500 us: %s\n",
                 t.median < 100 && t.p99 < 500 ? "met" : "NOT met");
     return true;
@@ -293,7 +296,9 @@ bool MeasureRaw(int transactions)
     bool complete = false;
     parser.SetFrameHandler([&](uint8_t, const uint8_t*, size_t) { complete = true; });
     bool ok = true;
+    std::vector<double> woke, wrote;  // poll returned / about to write
     for (int i = 0; i < transactions + 1 && ok; ++i) {
+        wrote.push_back(NowUs());
         ok = ::write(fd, request.data(), request.size()) == ssize_t(request.size());
         complete = false;
         while (ok && !complete) {
@@ -302,6 +307,7 @@ bool MeasureRaw(int transactions)
                 ok = false;
                 break;
             }
+            woke.push_back(NowUs());
             uint8_t buf[256];
             const ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0) parser.Feed(buf, static_cast<size_t>(n));
@@ -310,9 +316,22 @@ bool MeasureRaw(int transactions)
     ::close(fd);
     sim.Stop();
     if (!ok) return false;
-    const Figures f = Summarize(Turnarounds(ReadStamps(stampsPath), {}));
+    std::vector<std::pair<double, double>> pairs;
+    const Figures f = Summarize(Turnarounds(ReadStamps(stampsPath), {}, &pairs));
+    std::vector<double> legs[3];
+    for (const auto& [end, start] : pairs) {
+        const double write = LastAtOrBefore(wrote, start);
+        const double wake = LastAtOrBefore(woke, write);
+        legs[0].push_back(wake - end);
+        legs[1].push_back(write - wake);
+        legs[2].push_back(start - write);
+    }
     std::printf("raw reader (poll, read, write; no Qt), %d reads:\n", transactions);
+    std::printf("  %-40s %8s %8s %8s %9s   (n)\n", "microseconds", "median", "p90", "p99", "max");
     PrintRow("answer end -> next request (simulator)", f);
+    PrintRow("  answer end -> poll returns", Summarize(legs[0]));
+    PrintRow("  poll returns -> reader writes", Summarize(legs[1]));
+    PrintRow("  reader writes -> simulator reads", Summarize(legs[2]));
     return true;
 }
 
@@ -327,6 +346,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "raw reader failed\n");
         return 1;
     }
-    if (!MeasureLink(lists)) return 1;
+    if (!MeasureLink(lists, false)) return 1;
+    if (!MeasureLink(lists, true)) return 1;
     return 0;
 }
