@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-#include "app/AppContext.h"
 
 namespace ordalis {
 
@@ -17,9 +16,9 @@ QWidget* Placeholder(QWidget* parent, const char* objectName, const char* title)
 }
 }  // namespace
 
-void CreateDialogWindows(AppContext& ctx, QWidget* mainWindow, DialogWindows& w, DialogHooks& hooks) {
-    (void)ctx;
-    (void)hooks;
+DialogWindows CreateDialogWindows(DriveAccess& drive, QWidget* mainWindow) {
+    (void)drive;
+    DialogWindows w;
     w.CommLog = Placeholder(mainWindow, "TForm3", "Communication log");
     w.Scope = Placeholder(mainWindow, "TForm5", "Oscilloscope");
     w.TraceVarSelect = Placeholder(mainWindow, "TForm8", "Trace variables");
@@ -30,6 +29,7 @@ void CreateDialogWindows(AppContext& ctx, QWidget* mainWindow, DialogWindows& w,
     w.AntiResonance = Placeholder(mainWindow, "TForm15", "Anti-resonance");
     w.StatusMonitor = Placeholder(mainWindow, "TForm16", "Status monitor");
     w.Help = Placeholder(mainWindow, "TForm17", "Help");
+    return w;
 }
 
 }  // namespace ordalis

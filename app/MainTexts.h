@@ -19,10 +19,6 @@ inline const TextPair kStatusMonitor{"状态监视", "Status monitoring"};
 inline const TextPair kParameterSetting{"参数设定", "Parameter setting"};
 inline const TextPair kAntiResonance{"共振抑制", "Anti-resonance "};
 
-// A read-back record the drive answered with errors only (%1: parameter id, with its log
-// name where it has one).
-inline const TextPair kReadBackFailed{"读取参数 %1 失败,驱动器参数未能全部读出!",
-                                      "Parameter %1 could not be read; the drive's parameters were not read completely."};
 // cfg.ini could not be written at close (%1: path, %2: reason).
 inline const TextPair kSettingsNotSaved{"设置文件 %1 无法保存: %2", "The settings file %1 could not be written: %2"};
 

@@ -1,50 +1,42 @@
 #pragma once
-// TForm1: tool bar, connection tree, model panel, status bar and the two main menus.
-// It owns the language switch and the connect-identify-poll cycle (MainWindowLink.cpp).
+// TForm1: tool bar, connection tree, model panel, status bar and the two main menus. It
+// owns layout, menus and the language switch, and opens the other windows; the drive
+// itself is DriveSession's, whose events it shows.
 #include <QMainWindow>
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 
-#include "app/AppContext.h"
 #include "app/DialogWindows.h"
-#include "app/ShellHooks.h"
+#include "app/MainLayout.h"
+#include "core/SettingsFile.h"
+#include "wizard/WizardContext.h"
 
-class QFrame;
 class QMenuBar;
-class QPushButton;
-class QTimer;
-class QToolBar;
-class QToolButton;
-class QTreeWidget;
 class QMenu;
+class QTimer;
 
 namespace ordalis {
 
-struct CommandList;
 struct Session;
-class Connector;
 class ConnectionFailureDialog;
+class DriveSession;
 class NoteDialog;
 class ProgressWindow;
-class TimerFactory;
 class UiPrompt;
 
-class MainWindow : public QMainWindow, public ShellHooks {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(Session& session, UiPrompt& prompt, TimerFactory& timers, const QString& cfgPath,
+    // Settings are read from paths.read and written to paths.write at close.
+    MainWindow(Session& state, DriveSession& drive, UiPrompt& prompt, const SettingsPaths& paths,
                QWidget* parent = nullptr);
+    // One settings file for both.
+    MainWindow(Session& state, DriveSession& drive, UiPrompt& prompt, const QString& cfgPath,
+               QWidget* parent = nullptr)
+        : MainWindow(state, drive, prompt, SettingsPaths{cfgPath, cfgPath}, parent) {}
     ~MainWindow() override;
-
-    // ShellHooks
-    QWidget* MainWidget() override { return this; }
-    QTreeWidget* LinkTree() override { return tree_; }
-    void StopPollTimer() override;
-    void ShowConnectionFailure() override;
-    void OpenConnectionWizard() override;
 
     // Menus, panel, tool bar to their start state, then reconnect or start SelComModeDelay.
     void FormShow();
@@ -52,20 +44,13 @@ public:
     void SetupModelPanel(const std::string& modelName);
     void SetLanguage(uint8_t languageIndex);
 
-    // Timer handlers.
-    void RdErrorIntvalTimer();
     void SelComModeDelayTimer();
     void ProgressFinished();
+    // The connection wizard, never two at once.
+    void OpenWizard();
+    void ShowConnectionFailure();
 
-    // Completion callbacks of the probe, read-back and poll lists.
-    void IdentifyDone(uint16_t status);
-    void ReadBackStep(uint16_t status);
-    void PollStatusDone(uint16_t status);
-    void PollParaDone(uint16_t status);
-
-    AppContext& context() { return *ctx_; }
-    Connector& connector() { return *connector_; }
-    QTimer* pollTimer() const { return pollTimer_; }
+    DriveSession& drive() { return drive_; }
     QTimer* selComModeDelay() const { return selComModeDelay_; }
     ProgressWindow* progressWindow() const { return progress_; }
     NoteDialog* noteDialog() const { return note_; }
@@ -73,8 +58,7 @@ public:
     QMenuBar* currentMenu() const;
     QMenuBar* menu(int languageIndex) const { return menus_[languageIndex ? 1 : 0]; }
     DialogWindows& dialogs() { return windows_; }
-    DialogHooks& hooks() { return hooks_; }
-    const QString& settingsPath() const { return cfgPath_; }
+    const QString& settingsPath() const { return paths_.write; }
 
     // Writes cfg.ini; on failure tells the user (stderr and a message) and returns false.
     bool SaveSettingsFile();
@@ -88,52 +72,40 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildToolBar();
-    void BuildCentre();
-    void BuildStatusBar();
+    void BuildMenus();
     void ConnectMenus();
+    void ConnectLanguageItems();
+    void ConnectButtons();
+    void ConnectSession();
     void SetMainMenu(QMenuBar* bar);
     void SetHints();
     void ShowDialog(QWidget* window);
     void ShowCommLog();
     void ToolBarClicked();
     void Reconnect();
-    void QueueConnectionFailure();
-    void Tell(const QString& text);
     QAction* Action(const char* name) const;
     QMenu* Group(const char* name) const;
 
-    Session& session_;
+    Session& state_;
+    DriveSession& drive_;
     UiPrompt& prompt_;
-    TimerFactory& timers_;
-    QString cfgPath_;
-    std::unique_ptr<Connector> connector_;
-    std::unique_ptr<AppContext> ctx_;
+    SettingsPaths paths_;
+    WizardContext wizard_;
 
     std::array<QMenuBar*, 2> menus_{};
     QWidget* menuHolder_ = nullptr;
-    QToolBar* toolBar_ = nullptr;
-    QTreeWidget* tree_ = nullptr;
-    QMenu* treePopup_ = nullptr;
-    QFrame* panel_ = nullptr;
-    std::array<QPushButton*, 4> modelButtons_{};
-    QTimer* pollTimer_ = nullptr;
+    MainLayout layout_;
     QTimer* selComModeDelay_ = nullptr;
     ProgressWindow* progress_ = nullptr;
     NoteDialog* note_ = nullptr;
     ConnectionFailureDialog* failure_ = nullptr;
     DialogWindows windows_;
-    DialogHooks hooks_;
 
     int toolBarClicks_ = 0;
     bool shown_ = false;
     bool notePending_ = false;
-    bool failurePending_ = false;
+    bool wizardOpen_ = false;
     bool failureOpen_ = false;
-    // Read-back in progress: its list and how many records have been answered or failed.
-    const CommandList* readBackList_ = nullptr;
-    int readBackPos_ = 0;
-    bool readBackAborted_ = false;
 };
 
 }  // namespace ordalis

@@ -1,10 +1,12 @@
-// The program entry: settings path, port, timers, prompt, session and the main window,
-// which creates the other windows. Closing the main window ends the program.
+// The program entry: settings path, port, timers, prompt, program state, the drive
+// session and the main window, which creates the other windows. Closing the main window
+// ends the program.
 #include <QApplication>
 #include <random>
 
 #include "app/MainWindow.h"
 #include "app/QtUiPrompt.h"
+#include "core/DriveSession.h"
 #include "core/Session.h"
 #include "core/SettingsFile.h"
 #include "link/qt/PortMap.h"
@@ -16,13 +18,14 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Ordalis"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const QString cfgPath = ordalis::ResolveSettingsPath(QCoreApplication::applicationDirPath());
-    ordalis::QtSerialPort port(ordalis::PortMap::FromIni(cfgPath));
+    const ordalis::SettingsPaths paths = ordalis::ResolveSettingsPaths(QCoreApplication::applicationDirPath());
+    ordalis::QtSerialPort port(ordalis::PortMap::FromIni(paths.read));
     ordalis::QtTimerFactory timers;
     ordalis::QtUiPrompt prompt;
-    ordalis::Session session(port, timers, prompt, std::random_device{}());
+    ordalis::Session state(port, timers, prompt, std::random_device{}());
+    ordalis::DriveSession drive(state, timers, prompt);
 
-    ordalis::MainWindow window(session, prompt, timers, cfgPath);
+    ordalis::MainWindow window(state, drive, prompt, paths);
     prompt.SetParent(&window);
     QObject::connect(&window, &ordalis::MainWindow::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();

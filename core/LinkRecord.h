@@ -3,9 +3,19 @@
 // 172 bytes, kept as a block in cfg.ini; multi-byte fields little-endian.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ordalis {
+
+// The drive the stored link points at.
+struct LinkSelection {
+    int entry;
+    int index;
+    uint8_t port;
+    int32_t baud;
+    uint8_t address;
+};
 
 struct LinkRecord {
     static constexpr size_t kSize = 172;
@@ -43,6 +53,16 @@ struct LinkRecord {
     }
     void SetAddressCount(int k, uint8_t n) { bytes[E(k) + 8] = n; }
     void SetAddress(int k, int i, uint8_t a) { bytes[E(k) + 9 + i] = a; }
+
+    // The selected entry's port and baud rate with the selected address, or nothing when
+    // the record holds no selection that can be read (none chosen, or a damaged record
+    // that would send us past the entry table or an entry's address list).
+    std::optional<LinkSelection> Selection() const {
+        const int entry = SelectedEntry();
+        const int index = SelectedAddressIndex();
+        if (entry > kMaxEntries || index >= 16) return std::nullopt;
+        return LinkSelection{entry, index, Port(entry), Baud(entry), Address(entry, index)};
+    }
 
     // 344 upper-case hex digits, high nibble first.
     std::string ToHex() const;

@@ -29,52 +29,52 @@ CommandLists::CommandLists(ParameterMirror& mirror, TraceBlock& trace, DriveCall
     : mirror_(mirror), trace_(trace), callbacks_(callbacks)
 {
     probe_[0] = {CmdCommTest, 0, 4, commTestData_, sizeof commTestData_, Common()};
-    probe_[1] = Write(pid::BaudRate, Slot(&DriveCallbacks::BaudSwitchStep));
+    probe_[1] = Write(pid::BaudRate, Slot(callbacks_.BaudSwitchStep));
     probe_[2] = Read(pid::ModelName, ModelNameRead());
     probe_[2].TextTarget = true;
     // The address test sends only the first two bytes of the test data.
     addressTest_[0] = {CmdCommTest, 0, 2, commTestData_, sizeof commTestData_,
-                       Slot(&DriveCallbacks::AddressSearchStep)};
+                       Slot(callbacks_.AddressSearchStep)};
     for (size_t i = 0; i < readBack24_.size(); ++i)
-        readBack24_[i] = Read(kReadBack24[i], Slot(&DriveCallbacks::ReadBackStep));
+        readBack24_[i] = Read(kReadBack24[i], Slot(callbacks_.ReadBackStep));
     for (size_t i = 0; i < readBack34_.size(); ++i)
-        readBack34_[i] = Read(kReadBack34[i], Slot(&DriveCallbacks::ReadBackStep));
+        readBack34_[i] = Read(kReadBack34[i], Slot(callbacks_.ReadBackStep));
 
     pollStatus_ = {Read(pid::BusVoltage, Common()), Read(pid::Temperature, Common()), Read(pid::Inputs, Common()),
-                   Read(pid::StatusWord, Common()), Read(pid::FaultCode, Slot(&DriveCallbacks::PollStatusDone))};
+                   Read(pid::StatusWord, Common()), Read(pid::FaultCode, Slot(callbacks_.PollStatusDone))};
     pollPara_ = {Read(pid::Cp, Common()), Read(pid::Ci, Common()), Read(pid::Ls, Common()),
-                 Read(pid::Rs, Slot(&DriveCallbacks::PollParaDone))};
+                 Read(pid::Rs, Slot(callbacks_.PollParaDone))};
 
     for (size_t i = 0; i < writeBack_.size(); ++i)
-        writeBack_[i] = Write(kWriteBack[i], Slot(&DriveCallbacks::WriteBackStep));
+        writeBack_[i] = Write(kWriteBack[i], Slot(callbacks_.WriteBackStep));
     eepromSave_[0] = {CmdEeprom, 0, 2, eepromWriteOp_, sizeof eepromWriteOp_, Common()};
     status137_[0] = Write(pid::StatusWord, Common());
-    autoTune_[0] = {CmdStudy, 0, 2, studyOp_, sizeof studyOp_, Slot(&DriveCallbacks::AutoTuneDone)};
+    autoTune_[0] = {CmdStudy, 0, 2, studyOp_, sizeof studyOp_, Slot(callbacks_.AutoTuneDone)};
 
-    speed_[0] = Write(pid::GeneratorSpeed, Slot(&DriveCallbacks::SpeedDone));
+    speed_[0] = Write(pid::GeneratorSpeed, Slot(callbacks_.SpeedDone));
     generator_ = {Write(pid::GeneratorSpeed, Common()), Write(pid::WorkMode, Common())};
-    antiRes_ = {Write(pid::Res1Amplitude, Slot(&DriveCallbacks::AntiResAmp1Done)),
-                Write(pid::Res1Phase, Slot(&DriveCallbacks::AntiResPhase1Done)),
-                Write(pid::Res2Amplitude, Slot(&DriveCallbacks::AntiResAmp2Done)),
-                Write(pid::Res2Phase, Slot(&DriveCallbacks::AntiResPhase2Done))};
+    antiRes_ = {Write(pid::Res1Amplitude, Slot(callbacks_.AntiResAmp1Done)),
+                Write(pid::Res1Phase, Slot(callbacks_.AntiResPhase1Done)),
+                Write(pid::Res2Amplitude, Slot(callbacks_.AntiResAmp2Done)),
+                Write(pid::Res2Phase, Slot(callbacks_.AntiResPhase2Done))};
     motorRead_ = {Read(pid::Ls, Common()), Read(pid::Rs, Common()), Read(pid::EncoderLines, Common()),
-                  Read(pid::PolePairs, Slot(&DriveCallbacks::MotorReadDone))};
+                  Read(pid::PolePairs, Slot(callbacks_.MotorReadDone))};
 
     traceSetup_[0] = TraceGet(TraceId::ChannelNum, Common());
     traceSetup_[1] = TraceGet(TraceId::SampleResolution, Common());
     for (uint16_t ch = 0; ch < TraceChannels; ++ch) traceSetup_[2 + ch] = TraceSet(ch, 2, Common());
-    traceSetup_[8] = TraceGet(TraceId::MaxSamples, Slot(&DriveCallbacks::MaxSamplesDone));
+    traceSetup_[8] = TraceGet(TraceId::MaxSamples, Slot(callbacks_.MaxSamplesDone));
     traceSetup_[9] = TraceSet(TraceId::SampPeriod, 2, Common());
     for (uint16_t ch = 0; ch < TraceChannels; ++ch)
         traceVariable_[ch] = {TraceSet(ch, 2, Common()),
-                              TraceGet(TraceId::MaxSamples, Slot(&DriveCallbacks::MaxSamplesDone)),
+                              TraceGet(TraceId::MaxSamples, Slot(callbacks_.MaxSamplesDone)),
                               TraceSet(TraceId::SampPeriod, 2, Common())};
     traceTime_ = {TraceSet(TraceId::SampPeriod, 2, Common()), TraceSet(TraceId::TrigDelay, 2, Common())};
-    traceStart_ = {TraceSet(TraceId::TraceStatus, 2, Slot(&DriveCallbacks::TraceStartDone)),
-                   TraceGet(TraceId::TraceStatus, Slot(&DriveCallbacks::TraceStatusCheck1)),
-                   TraceGet(TraceId::AvidSamples, Slot(&DriveCallbacks::AvidSamplesDone)),
-                   TraceGet(TraceId::TraceStatus, Slot(&DriveCallbacks::TraceStatusCheck2)),
-                   TraceSet(TraceId::SamplesData, 4, Slot(&DriveCallbacks::SamplesDataDone))};
+    traceStart_ = {TraceSet(TraceId::TraceStatus, 2, Slot(callbacks_.TraceStartDone)),
+                   TraceGet(TraceId::TraceStatus, Slot(callbacks_.TraceStatusCheck1)),
+                   TraceGet(TraceId::AvidSamples, Slot(callbacks_.AvidSamplesDone)),
+                   TraceGet(TraceId::TraceStatus, Slot(callbacks_.TraceStatusCheck2)),
+                   TraceSet(TraceId::SamplesData, 4, Slot(callbacks_.SamplesDataDone))};
 
     for (const ParamInfo& p : KnownParameters()) {
         if (p.Type == ParamType::Text) continue;
@@ -128,8 +128,7 @@ CommandLists::CommandLists(ParameterMirror& mirror, TraceBlock& trace, DriveCall
 void CommandLists::CommonCallback(uint16_t status, const uint8_t*, uint8_t)
 {
     if (status != NoAnswer) return;
-    if (callbacks_.StopPollTimer) callbacks_.StopPollTimer();
-    if (callbacks_.ShowConnectionFailure) callbacks_.ShowConnectionFailure();
+    callbacks_.LinkLost();
 }
 
 CommandList CommandLists::TraceVariableList(int channel) const
@@ -150,7 +149,7 @@ CommandList CommandLists::WriteParamList(uint16_t id) const
 // that copies nothing leaves the name as it was.
 CompletionCallback CommandLists::ModelNameRead()
 {
-    return Slot(&DriveCallbacks::IdentifyDone);
+    return Slot(callbacks_.IdentifyDone);
 }
 
 CompletionCallback CommandLists::Common()
@@ -159,13 +158,9 @@ CompletionCallback CommandLists::Common()
 }
 
 // The slot is read when the record completes, not when the list is built.
-CompletionCallback CommandLists::Slot(CompletionCallback DriveCallbacks::*slot)
+CompletionCallback CommandLists::Slot(const CompletionSlot& slot)
 {
-    DriveCallbacks* callbacks = &callbacks_;
-    return [callbacks, slot](uint16_t status, const uint8_t* data, uint8_t length) {
-        const CompletionCallback& cb = callbacks->*slot;
-        if (cb) cb(status, data, length);
-    };
+    return [&slot](uint16_t status, const uint8_t* data, uint8_t length) { slot(status, data, length); };
 }
 
 CommandRecord CommandLists::Read(uint16_t id, CompletionCallback cb)

@@ -8,26 +8,36 @@
 #include <vector>
 
 #include "link/CommandRecord.h"
+#include "model/CallbackSlot.h"
 #include "model/ParameterMirror.h"
 #include "model/TraceBlock.h"
 
 namespace ordalis {
 
-// Named places for the completion procedures of the lists. Empty ones do nothing.
-// Records look the slot up when they complete, so a slot may be filled at any time.
-struct DriveCallbacks {
-    // CommonCallback on 131: stop the status poll, then open the connection-failure dialog.
-    std::function<void()> StopPollTimer;
-    std::function<void()> ShowConnectionFailure;
-
-    CompletionCallback IdentifyDone, ReadBackStep, PollStatusDone, PollParaDone;
-    CompletionCallback WriteBackStep, BaudSwitchStep, AddressSearchStep;
-    // Dialogs (parameter setting, anti-resonance, motor data) and the oscilloscope.
-    CompletionCallback AutoTuneDone, SpeedDone, AntiResAmp1Done, AntiResPhase1Done, AntiResAmp2Done,
-        AntiResPhase2Done, MotorReadDone;
-    CompletionCallback MaxSamplesDone, TraceStartDone, TraceStatusCheck1, AvidSamplesDone,
-        TraceStatusCheck2, SamplesDataDone;
+// Named places for the completion procedures of the lists, grouped by the feature that
+// fills them (see CallbackSlot: a feature binds its slots and they empty themselves when
+// it goes). Empty ones do nothing. Records look the slot up when they complete, so a
+// slot may be filled at any time.
+struct ConnectionSlots {
+    // CommonCallback on 131: the link stopped answering.
+    NotifySlot LinkLost;
+    CompletionSlot IdentifyDone, ReadBackStep, BaudSwitchStep, AddressSearchStep;
 };
+struct PollSlots {
+    CompletionSlot PollStatusDone, PollParaDone;
+};
+struct FileSlots {
+    CompletionSlot WriteBackStep;
+};
+struct DialogSlots {
+    CompletionSlot AutoTuneDone, SpeedDone, AntiResAmp1Done, AntiResPhase1Done, AntiResAmp2Done, AntiResPhase2Done,
+        MotorReadDone;
+};
+struct ScopeSlots {
+    CompletionSlot MaxSamplesDone, TraceStartDone, TraceStatusCheck1, AvidSamplesDone, TraceStatusCheck2,
+        SamplesDataDone;
+};
+struct DriveCallbacks : ConnectionSlots, PollSlots, FileSlots, DialogSlots, ScopeSlots {};
 
 class CommandLists {
 public:
@@ -35,7 +45,7 @@ public:
     CommandLists(const CommandLists&) = delete;
     CommandLists& operator=(const CommandLists&) = delete;
 
-    // On 131 (no answer): StopPollTimer, then ShowConnectionFailure. Other statuses: nothing.
+    // On 131 (no answer): LinkLost. Other statuses: nothing.
     void CommonCallback(uint16_t status, const uint8_t* data, uint8_t length);
 
     // Connection (RunQueue)
@@ -87,7 +97,7 @@ public:
 private:
     CompletionCallback Common();
     CompletionCallback ModelNameRead();
-    CompletionCallback Slot(CompletionCallback DriveCallbacks::*slot);
+    static CompletionCallback Slot(const CompletionSlot& slot);
     CommandRecord Read(uint16_t id, CompletionCallback cb);
     CommandRecord Write(uint16_t id, CompletionCallback cb);
     CommandRecord TraceGet(uint16_t traceId, CompletionCallback cb);

@@ -1,16 +1,17 @@
 #include "wizard/AddressPage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/AppContext.h"
+#include "core/AddressSearch.h"
+#include "wizard/WizardContext.h"
 #include "core/Session.h"
-#include "app/ShellHooks.h"
 #include "core/UiPrompt.h"
-#include "wizard/Connector.h"
+#include "core/DriveSession.h"
 #include "wizard/WizardText.h"
 #include "wizard/WizardApi.h"
 #include "wizard/WizardResult.h"
@@ -43,7 +44,7 @@ QString Hex2(int value) { return QStringLiteral("%1").arg(value, 2, 16, QLatin1C
 
 }  // namespace
 
-AddressPage::AddressPage(AppContext& ctx, const QStringList& ports, QWidget* parent)
+AddressPage::AddressPage(WizardContext& ctx, const QStringList& ports, QWidget* parent)
     : QDialog(parent), ctx_(ctx), ports_(ports.mid(0, kTabs)) {
     setObjectName("TForm6");
     setFixedSize(509, 351);
@@ -65,23 +66,31 @@ AddressPage::AddressPage(AppContext& ctx, const QStringList& ports, QWidget* par
     connect(okButton_, &QPushButton::clicked, this, &AddressPage::NextClicked);
     connect(cancelButton_, &QPushButton::clicked, this, [this] { done(WizardCloseAll); });
 
-    ctx_.session.callbacks.AddressSearchStep = [this](uint16_t status, const uint8_t* data,
-                                                      uint8_t length) {
-        AddressSearchStep(status, data, length);
-    };
+    otherRates_ = new QCheckBox(this);
+    otherRates_->setObjectName("OtherRates");
+    otherRates_->setGeometry(8, 318, 240, 20);
+    otherRates_->setChecked(ctx_.state.settings.TryOtherRates);
+    connect(otherRates_, &QCheckBox::toggled, this, [this](bool on) { ctx_.state.settings.TryOtherRates = on; });
+
+    search_ = new AddressSearch(ctx_.drive, this);
+    connect(search_, &AddressSearch::Probing, this, [this](int address) {
+        tabs_[searchTab_].all->item(address)->setText(RowText(address, QString()));
+    });
+    connect(search_, &AddressSearch::AddressDone, this, [this](int address, bool online) {
+        tabs_[searchTab_].all->item(address)->setText(
+            RowText(address, online ? Text(ctx_.state, {"--在线", "--OK"}) : Text(ctx_.state, {"不存在", "Offline"})));
+        if (!search_->IsSearching()) UpdateSearchButtons();
+    });
+    connect(search_, &AddressSearch::EndedAtDriveCode, this, &AddressPage::SearchEnded);
+    connect(search_, &AddressSearch::Finished, this, [this] {
+        SearchEnded();
+        ctx_.prompt.ShowText(Text(ctx_.state, {"探索完成!", "Search end!"}));
+    });
     FillTabs();
     Translate();
 }
 
-AddressPage::~AddressPage() {
-    ctx_.session.callbacks.AddressSearchStep = nullptr;
-    if (IsSearching()) {
-        // Closed in the middle of a search: stop probing and give the port back closed.
-        ctx_.session.link.ResetLink();
-        ctx_.session.Port().SetBaudRate(portRate_);
-        ctx_.session.Port().Close();
-    }
-}
+AddressPage::~AddressPage() = default;
 
 void AddressPage::BuildTab(int k) {
     const TabNames& n = kNames[k];
@@ -139,7 +148,7 @@ void AddressPage::FillTabs() {
         QListWidget* all = tabs_[k].all;
         all->clear();
         for (int a = 0; a < kAddresses; ++a)
-            all->addItem(Text(ctx_.session, {"地址:", "Addr:"}) + Hex2(a));
+            all->addItem(Text(ctx_.state, {"地址:", "Addr:"}) + Hex2(a));
     }
     if (!ports_.isEmpty()) pages_->setCurrentIndex(0);
 }
@@ -150,7 +159,7 @@ void AddressPage::showEvent(QShowEvent* event) {
 }
 
 void AddressPage::Translate() {
-    const Session& s = ctx_.session;
+    const Session& s = ctx_.state;
     setWindowTitle(Text(s, {"连接向导-添加从机地址", "Connection Wizard-Add Slave Address"}));
     for (Tab& t : tabs_) {
         t.allLabel->setText(Text(s, {"地址列表:", "Slave address Table"}));
@@ -165,10 +174,11 @@ void AddressPage::Translate() {
     backButton_->setText(Text(s, {"(&B)上一步", "&Back"}));
     okButton_->setText(Text(s, {"(&O)确定", "&OK"}));
     cancelButton_->setText(Text(s, {"(&C)取消", "&Cance"}));
+    otherRates_->setText(Text(s, {"同时尝试其他波特率", "Also try other baud rates"}));
 }
 
 QString AddressPage::RowText(int address, const QString& mark) const {
-    return Text(ctx_.session, {"地址:", "Addr:"}) + Hex2(address) + "..." + mark;
+    return Text(ctx_.state, {"地址:", "Addr:"}) + Hex2(address) + "..." + mark;
 }
 
 void AddressPage::AddClicked(int tab) {
@@ -190,91 +200,27 @@ void AddressPage::UpdateSearchButtons() {
     for (Tab& t : tabs_) t.search->setEnabled(!IsSearching());
 }
 
+bool AddressPage::IsSearching() const { return search_->IsSearching(); }
+
 void AddressPage::SearchClicked(int tab) {
     // One search at a time, and none while a connection is being set up on the port.
-    if (IsSearching() || ctx_.connector.IsConnecting() || tab >= ports_.size()) return;
-    SerialPort& port = ctx_.session.Port();
-    port.SetCommName(ports_[tab].toStdString());
-    // A search that ended at a drive code leaves the port open: start afresh.
-    port.Close();
-    if (const PortOpenError error = port.Open(); error != PortOpenError::None) {
-        ctx_.prompt.ShowText(PortOpenErrorText(ctx_.session, ports_[tab], error));
-        return;
-    }
-    DriveLink& link = ctx_.session.link;
-    link.SetRunTimeout(100);
-    link.SetRunRetries(1);
-    link.ResetLink();
-    link.SlaveAddress = 0;
+    if (IsSearching() || ctx_.drive.IsConnecting() || tab >= ports_.size()) return;
     searchTab_ = tab;
-    portRate_ = port.BaudRate();
-    otherRates_.clear();
-    UpdateSearchButtons();
-    tabs_[tab].all->item(0)->setText(RowText(0, QString()));
-    ProbeCurrentAddress();
-}
-
-void AddressPage::ProbeCurrentAddress() {
-    if (tryOtherRates_ && otherRates_.empty()) {
-        // Fresh address: the port's own rate first, with its re-send, then the others.
-        for (int32_t rate : kRates)
-            if (rate != portRate_) otherRates_.push_back(rate);
-    }
-    ctx_.session.link.SendRunList(ctx_.session.lists.AddressTestList);
-}
-
-void AddressPage::AddressSearchStep(uint16_t status, const uint8_t*, uint8_t) {
-    if (!IsSearching()) return;
-    DriveLink& link = ctx_.session.link;
-    if (status == Answered) {
-        AddressDone(Text(ctx_.session, {"--在线", "--OK"}));
-    } else if (status == NoAnswer) {
-        if (tryOtherRates_ && !otherRates_.empty()) {
-            // One try at each other rate; the port's rate got its re-send already.
-            ctx_.session.Port().SetBaudRate(otherRates_.front());
-            otherRates_.erase(otherRates_.begin());
-            link.SetRunRetries(0);
-            link.SendRunList(ctx_.session.lists.AddressTestList);
-            return;
-        }
-        AddressDone(Text(ctx_.session, {"不存在", "Offline"}));
-    } else if (status >= 2 && status <= 255) {
-        // A drive code ends the search at this address, without a message.
-        EndSearch();
-    }
-    // 132: the queue probes the same address again. 4096: the probe just went out.
-}
-
-void AddressPage::AddressDone(const QString& mark) {
-    DriveLink& link = ctx_.session.link;
-    SerialPort& port = ctx_.session.Port();
-    const int address = link.SlaveAddress;
-    tabs_[searchTab_].all->item(address)->setText(RowText(address, mark));
-    otherRates_.clear();
-    if (port.BaudRate() != portRate_) port.SetBaudRate(portRate_);
-    link.SetRunRetries(1);
-    if (address + 1 < kAddresses) {
-        link.SlaveAddress = static_cast<uint8_t>(address + 1);
-        tabs_[searchTab_].all->item(address + 1)->setText(RowText(address + 1, QString()));
-        ProbeCurrentAddress();
+    const PortOpenError error = search_->Start(ports_[tab], otherRates_->isChecked());
+    if (error != PortOpenError::None) {
+        searchTab_ = -1;
+        ctx_.prompt.ShowText(PortOpenErrorText(ctx_.state, ports_[tab], error));
         return;
     }
-    port.Close();
-    EndSearch();
-    ctx_.prompt.ShowText(Text(ctx_.session, {"探索完成!", "Search end!"}));
+    UpdateSearchButtons();
 }
 
-void AddressPage::EndSearch() {
-    ctx_.session.link.SetRunRetries(1);
-    if (ctx_.session.Port().BaudRate() != portRate_) ctx_.session.Port().SetBaudRate(portRate_);
-    otherRates_.clear();
-    searchTab_ = -1;
+void AddressPage::SearchEnded() {
     UpdateSearchButtons();
 }
 
 void AddressPage::NextClicked() {
     if (ports_.isEmpty()) return;
-    if (IsSearching()) EndSearch();  // the connection takes the port over
 
     LinkRecord record;
     const int active = pages_->currentIndex();
@@ -293,7 +239,7 @@ void AddressPage::NextClicked() {
     }
     if (entries == 0) {
         // The stored link stays as it was.
-        ctx_.prompt.ShowText(Text(ctx_.session, {"请选择至少一个从机地址", "Please select at least one slave address!"}));
+        ctx_.prompt.ShowText(Text(ctx_.state, {"请选择至少一个从机地址", "Please select at least one slave address!"}));
         return;
     }
     const QListWidget* activeChosen = tabs_[active].chosen;
@@ -303,16 +249,18 @@ void AddressPage::NextClicked() {
     record.SetEntryCount(static_cast<uint8_t>(entries));
     record.SetSelectedEntry(static_cast<uint8_t>(selectedEntry));
     record.SetSelectedAddressIndex(static_cast<uint8_t>(selectedIndex));
-    Settings& settings = ctx_.session.settings;
+    Settings& settings = ctx_.state.settings;
     settings.linkRecord = record;
     settings.LastComMode = 1;
     if (selectedIndex == LinkRecord::kNone) {
-        ctx_.prompt.ShowText(Text(ctx_.session, {"请在地址选择栏中选择将要连接的从机地址!", "Please select slave address!"}));
+        ctx_.prompt.ShowText(Text(ctx_.state, {"请在地址选择栏中选择将要连接的从机地址!", "Please select slave address!"}));
         return;
     }
-    if (QTreeWidget* tree = ctx_.shell.LinkTree()) FillLinkTree(tree, ctx_.session);
-    ctx_.connector.ConnectDrive(record.Port(selectedEntry), record.Baud(selectedEntry),
-                                record.Address(selectedEntry, selectedIndex));
+    // OK is taken: a running search ends here, the connection takes the port over.
+    search_->Stop();
+    ctx_.connected = true;
+    ctx_.drive.ConnectDrive(record.Port(selectedEntry), record.Baud(selectedEntry),
+                            record.Address(selectedEntry, selectedIndex));
     done(WizardCloseAll);
 }
 

@@ -5,26 +5,14 @@
 #include <algorithm>
 #include <QPushButton>
 
-#include "app/AppContext.h"
+#include "wizard/WizardContext.h"
 #include "core/Session.h"
-#include "app/ShellHooks.h"
-#include "wizard/Connector.h"
+#include "core/DriveSession.h"
 #include "wizard/WizardText.h"
 
 namespace ordalis {
 
-namespace {
-
-// The selected entry and address, when the record holds a selection that can be read.
-bool Selection(const LinkRecord& record, int* entry, int* index) {
-    *entry = record.SelectedEntry();
-    *index = record.SelectedAddressIndex();
-    return *entry <= LinkRecord::kMaxEntries && *index < 16;
-}
-
-}  // namespace
-
-ConnectionFailureDialog::ConnectionFailureDialog(AppContext& ctx, QWidget* parent)
+ConnectionFailureDialog::ConnectionFailureDialog(WizardContext& ctx, QWidget* parent)
     : QDialog(parent), ctx_(ctx) {
     setObjectName("TForm9");
     setFixedSize(376, 129);
@@ -86,11 +74,9 @@ QString ConnectionFailureDialog::Message(int languageIndex, int port, int addres
 }
 
 void ConnectionFailureDialog::Prepare() {
-    const Session& s = ctx_.session;
-    const LinkRecord& record = s.settings.linkRecord;
-    int entry = 0, index = 0;
-    if (Selection(record, &entry, &index)) {
-        message_->setText(Message(s.settings.LanguageIndex, record.Port(entry), record.Address(entry, index)));
+    const Session& s = ctx_.state;
+    if (const auto selection = s.settings.linkRecord.Selection()) {
+        message_->setText(Message(s.settings.LanguageIndex, selection->port, selection->address));
     } else {
         // No stored selection: the message cannot name a port.
         message_->setText(Compose(s.settings.LanguageIndex, QString(), QString()));
@@ -118,15 +104,12 @@ void ConnectionFailureDialog::showEvent(QShowEvent* event) {
 
 void ConnectionFailureDialog::RetryClicked() {
     accept();
-    const LinkRecord& record = ctx_.session.settings.linkRecord;
-    int entry = 0, index = 0;
-    if (!Selection(record, &entry, &index)) return;
-    ctx_.connector.ConnectDrive(record.Port(entry), record.Baud(entry), record.Address(entry, index));
+    ctx_.drive.ConnectSelection();
 }
 
 void ConnectionFailureDialog::NewConnectionClicked() {
     accept();
-    ctx_.shell.OpenConnectionWizard();
+    emit NewConnectionRequested();
 }
 
 }  // namespace ordalis

@@ -8,12 +8,12 @@ class QPushButton;
 
 namespace ordalis {
 
-struct AppContext;
+struct WizardContext;
 
 class ConnectionFailureDialog : public QDialog {
     Q_OBJECT
 public:
-    ConnectionFailureDialog(AppContext& ctx, QWidget* parent);
+    ConnectionFailureDialog(WizardContext& ctx, QWidget* parent);
 
     // Texts from the link record's selection and the language.
     void Prepare();
@@ -23,13 +23,17 @@ public:
     void RetryClicked();
     void NewConnectionClicked();
 
+signals:
+    // New Connection: the dialog has closed; the wizard's first page should open.
+    void NewConnectionRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void FitToMessage();
 
-    AppContext& ctx_;
+    WizardContext& ctx_;
     QLabel* message_;
     QPushButton* retryButton_;
     QPushButton* cancelButton_;

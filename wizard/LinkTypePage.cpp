@@ -4,10 +4,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/AppContext.h"
-#include "app/ShellHooks.h"
+#include "wizard/WizardContext.h"
 #include "core/UiPrompt.h"
-#include "wizard/Connector.h"
+#include "core/DriveSession.h"
 #include "wizard/SerialPortPage.h"
 #include "wizard/WizardText.h"
 #include "wizard/WizardApi.h"
@@ -15,7 +14,7 @@
 
 namespace ordalis {
 
-LinkTypePage::LinkTypePage(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+LinkTypePage::LinkTypePage(WizardContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName("TForm2");
     setFixedSize(237, 199);
     selBox_ = new QGroupBox(this);
@@ -53,7 +52,7 @@ void LinkTypePage::showEvent(QShowEvent* event) {
 }
 
 void LinkTypePage::Translate() {
-    const Session& s = ctx_.session;
+    const Session& s = ctx_.state;
     setWindowTitle(Text(s, {"连接向导-选择物理连接", "Select physical connection"}));
     selBox_->setTitle(Text(s, {"通信网络选项", "Netword Options"}));
     uartSel_->setText(Text(s, {"串行通信RS232/RS485端口", "RS232/RS485 Port"}));
@@ -65,12 +64,12 @@ void LinkTypePage::Translate() {
 }
 
 void LinkTypePage::NextClicked() {
-    ctx_.shell.StopPollTimer();
+    ctx_.drive.StopPoll();
     if (!uartSel_->isChecked()) return;
     // The probe takes the port over, so a connection still being set up ends here.
-    ctx_.connector.Cancel();
+    ctx_.drive.Cancel();
     SerialPortPage page(ctx_, this);
-    page.SetAvailablePorts(SerialPortPage::ProbePorts(ctx_.session.Port()));
+    page.SetAvailablePorts(SerialPortPage::ProbePorts(ctx_.state.Port()));
     if (ctx_.prompt.ExecModal(page) == WizardCloseAll) done(WizardCloseAll);
 }
 
@@ -78,9 +77,11 @@ void LinkTypePage::NextClicked() {
 
 namespace ordalis {
 
-void OpenConnectionWizard(AppContext& ctx) {
-    LinkTypePage page(ctx, ctx.shell.MainWidget());
+bool OpenConnectionWizard(WizardContext& ctx) {
+    ctx.connected = false;
+    LinkTypePage page(ctx, ctx.parent);
     ctx.prompt.ExecModal(page);
+    return ctx.connected;
 }
 
 }  // namespace ordalis

@@ -8,12 +8,12 @@ class QRadioButton;
 
 namespace ordalis {
 
-struct AppContext;
+struct WizardContext;
 
 class LinkTypePage : public QDialog {
     Q_OBJECT
 public:
-    LinkTypePage(AppContext& ctx, QWidget* parent);
+    LinkTypePage(WizardContext& ctx, QWidget* parent);
 
     void Translate();
     void NextClicked();
@@ -22,7 +22,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    AppContext& ctx_;
+    WizardContext& ctx_;
     QGroupBox* selBox_;
     QRadioButton* uartSel_;
     QRadioButton* usbSel_;

@@ -4,9 +4,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/AppContext.h"
+#include "wizard/WizardContext.h"
 #include "core/Session.h"
-#include "app/ShellHooks.h"
 #include "core/UiPrompt.h"
 #include "link/SerialPort.h"
 #include "wizard/AddressPage.h"
@@ -41,7 +40,7 @@ QStringList SerialPortPage::ProbePorts(SerialPort& port) {
     return found;
 }
 
-SerialPortPage::SerialPortPage(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+SerialPortPage::SerialPortPage(WizardContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName("TForm4");
     setFixedSize(371, 276);
     auto label = [this](const char* name, int x, int y, int w) {
@@ -89,7 +88,7 @@ void SerialPortPage::showEvent(QShowEvent* event) {
 }
 
 void SerialPortPage::Translate() {
-    const Session& s = ctx_.session;
+    const Session& s = ctx_.state;
     setWindowTitle(Text(s, {"连接向导-选择串口", "Select port"}));
     availableLabel_->setText(Text(s, {"可供选择的串口号", "valid Com Port Table"}));
     chosenLabel_->setText(Text(s, {"连接串口号", "Selection"}));
@@ -116,7 +115,7 @@ void SerialPortPage::AddClicked() {
     const QListWidgetItem* item = available_->currentItem();
     if (!item || !item->isSelected()) return;
     if (chosen_->count() >= kMaxChosenPorts) {
-        ctx_.prompt.ShowText(Text(ctx_.session, {"最多有五个选项!", "Up to five options!"}));
+        ctx_.prompt.ShowText(Text(ctx_.state, {"最多有五个选项!", "Up to five options!"}));
         return;
     }
     if (chosen_->findItems(item->text(), Qt::MatchExactly).isEmpty()) chosen_->addItem(item->text());
@@ -130,10 +129,10 @@ void SerialPortPage::RemoveClicked() {
 void SerialPortPage::NextClicked() {
     if (chosen_->count() == 0) {
         ctx_.prompt.ShowText(
-            Text(ctx_.session, {"请选择一个有效的串口!", "Please select a valid communication port!"}));
+            Text(ctx_.state, {"请选择一个有效的串口!", "Please select a valid communication port!"}));
         return;
     }
-    AddressPage page(ctx_, ChosenPorts(), ctx_.shell.MainWidget());
+    AddressPage page(ctx_, ChosenPorts(), ctx_.parent);
     if (ctx_.prompt.ExecModal(page) == WizardCloseAll) done(WizardCloseAll);
 }
 

@@ -9,13 +9,13 @@ class QPushButton;
 
 namespace ordalis {
 
-struct AppContext;
+struct WizardContext;
 class SerialPort;
 
 class SerialPortPage : public QDialog {
     Q_OBJECT
 public:
-    SerialPortPage(AppContext& ctx, QWidget* parent);
+    SerialPortPage(WizardContext& ctx, QWidget* parent);
 
     // "COM1" .. "COM5" that can be opened or are held by another program. Closes the
     // port and leaves it naming COM5.
@@ -33,7 +33,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    AppContext& ctx_;
+    WizardContext& ctx_;
     QListWidget* available_;
     QListWidget* chosen_;
     QPushButton* addButton_;

@@ -19,7 +19,7 @@
 #include "app/MainWindow.h"
 #include "core/Session.h"
 #include "link/Codec.h"
-#include "wizard/Connector.h"
+#include "core/DriveSession.h"
 #include "tests/support/FakePort.h"
 #include "tests/support/FakeTimer.h"
 #include "tests/uisupport/RecordingUiPrompt.h"
@@ -49,6 +49,7 @@ protected:
     FakeTimerFactory timers;
     RecordingUiPrompt prompt;
     std::unique_ptr<Session> session;
+    std::unique_ptr<DriveSession> drive;
     std::unique_ptr<MainWindow> win;
 
     void WriteCfg(const QByteArray& text) {
@@ -68,12 +69,14 @@ protected:
     // Creates and shows the main window; queued work of the show (the note) runs too.
     void Start() {
         session = std::make_unique<Session>(port, timers, prompt, 1u);
-        win = std::make_unique<MainWindow>(*session, prompt, timers, cfgPath);
+        drive = std::make_unique<DriveSession>(*session, timers, prompt);
+        win = std::make_unique<MainWindow>(*session, *drive, prompt, cfgPath);
         win->show();
         QApplication::processEvents();
     }
     void TearDown() override {
         win.reset();
+        drive.reset();
         session.reset();
     }
 
@@ -90,7 +93,14 @@ protected:
     // A read of refuseId is answered with the drive's "send again" condition instead.
     std::vector<std::pair<uint8_t, uint16_t>> AnswerAll(int refuseId = -1) {
         std::vector<std::pair<uint8_t, uint16_t>> sent;
-        while (answered_ < port.written.size() && sent.size() < 1000) {
+        for (;;) {
+            if (answered_ == port.written.size()) {
+                // A RunQueue send held back by the read-back's pause goes out when it ends.
+                if (!session->link.RunDelayPending()) break;
+                timers.Advance(DriveSession::kReadBackPauseMs);
+                continue;
+            }
+            if (sent.size() >= 1000) break;
             std::vector<uint8_t> f = port.written[answered_++];
             if (f.size() < 9) continue;  // the wake-up byte
             Unscramble(f.data() + 5, f.size() - 5, f[4]);
@@ -114,9 +124,9 @@ protected:
         session->mirror.SetU16(137, faultWord);
         session->mirror.SetU16(138, faultCode);
         session->progressCounter = 0;
-        win->IdentifyDone(Answered);
+        drive->IdentifyDone(Answered);
         const int n = model == "HV120" ? 24 : 34;
-        for (int i = 0; i < n; ++i) win->ReadBackStep(Answered);
+        for (int i = 0; i < n; ++i) drive->ReadBackStep(Answered);
         QApplication::processEvents();
     }
 };

@@ -10,18 +10,21 @@ namespace {
 
 class ConnectFlow : public AppFixture {
 protected:
-    int scopeGains = 0, velocityFactors = 0, paraRefresh = 0, pulseRefresh = 0, statusUpdates = 0, polledRefresh = 0;
+    int scopeGains = 0, velocityFactors = 0, paraRefresh = 0, pulseRefresh = 0;
 
     void SetUp() override {
         port.Open();
         Start();
-        DialogHooks& h = win->hooks();
-        h.FillScopeGains = [this] { ++scopeGains; };
-        h.UpdateVelocityFactors = [this] { ++velocityFactors; };
-        h.RefreshParameterSetting = [this] { ++paraRefresh; };
-        h.RefreshPulseInput = [this] { ++pulseRefresh; };
-        h.UpdateStatus = [this] { ++statusUpdates; };
-        h.RefreshPolledParameters = [this] { ++polledRefresh; };
+        // The windows that fill themselves once the drive is read back.
+        QObject::connect(drive.get(), &DriveSession::DriveReady, [this](const QString& model) {
+            ++scopeGains;
+            if (model == "HV120") {
+                ++velocityFactors;
+            } else {
+                ++paraRefresh;
+                ++pulseRefresh;
+            }
+        });
         win->selComModeDelay()->stop();
     }
     bool ButtonsShown() const {
@@ -34,26 +37,25 @@ protected:
 TEST_F(ConnectFlow, LqTrReadBackSetsUpPanelAndStartsThePoll) {
     session->mirror.SetModelName("TR560");
     session->progressCounter = 0;
-    win->IdentifyDone(Answered);
+    drive->IdentifyDone(Answered);
     EXPECT_EQ(session->link.Queue(RunQueue).count, 34);
     QProgressBar* gauge = win->progressWindow()->Gauge();
     EXPECT_EQ(gauge->maximum(), 34);
     EXPECT_EQ(gauge->value(), 0);
 
-    win->ReadBackStep(Answered);
+    drive->ReadBackStep(Answered);
     EXPECT_TRUE(win->progressWindow()->isVisible());
     EXPECT_EQ(win->progressWindow()->Label()->text(), "读RAM参数");
     EXPECT_EQ(gauge->value(), 1);
     for (int i = 1; i < 33; ++i) {
-        win->ReadBackStep(Sent);
-        win->ReadBackStep(Answered);
+        drive->ReadBackStep(Sent);
+        drive->ReadBackStep(Answered);
     }
-    EXPECT_FALSE(win->pollTimer()->isActive());
-    win->ReadBackStep(Answered);
+    EXPECT_FALSE(drive->IsPolling());
+    drive->ReadBackStep(Answered);
     EXPECT_EQ(gauge->value(), 34);
-    EXPECT_TRUE(win->pollTimer()->isActive());
-    EXPECT_EQ(win->pollTimer()->interval(), 300);
-    EXPECT_EQ(win->pollTimer()->objectName(), "RdErrorIntval");
+    EXPECT_TRUE(drive->IsPolling());
+    EXPECT_EQ(drive->PollTimer().Interval(), 300);
     EXPECT_TRUE(ButtonsShown());
     EXPECT_EQ(Find<QPushButton>("Button3")->pos(), QPoint(225, 68));
     EXPECT_EQ(Find<QPushButton>("Button2")->text(), "状态监视");
@@ -75,13 +77,13 @@ TEST_F(ConnectFlow, LqTrReadBackSetsUpPanelAndStartsThePoll) {
 
 TEST_F(ConnectFlow, Hv120ReadsTwentyFourAndDoesNotPoll) {
     session->mirror.SetModelName("HV120");
-    win->IdentifyDone(Answered);
+    drive->IdentifyDone(Answered);
     EXPECT_EQ(session->link.Queue(RunQueue).count, 24);
     EXPECT_EQ(win->progressWindow()->Gauge()->maximum(), 24);
-    for (int i = 0; i < 24; ++i) win->ReadBackStep(Answered);
+    for (int i = 0; i < 24; ++i) drive->ReadBackStep(Answered);
     EXPECT_EQ(scopeGains, 1);
     EXPECT_EQ(velocityFactors, 1);
-    EXPECT_FALSE(win->pollTimer()->isActive());
+    EXPECT_FALSE(drive->IsPolling());
     EXPECT_FALSE(ButtonsShown());
     win->progressWindow()->Timer1Timer();
     EXPECT_TRUE(Panel()->isVisible());
@@ -92,7 +94,7 @@ TEST_F(ConnectFlow, Hv120ReadsTwentyFourAndDoesNotPoll) {
 TEST_F(ConnectFlow, UnknownModelReadsNothing) {
     for (const char* name : {"tr560", "TR560 ", "XY100", ""}) {
         session->mirror.SetModelName(name);
-        win->IdentifyDone(Answered);
+        drive->IdentifyDone(Answered);
         EXPECT_EQ(session->link.Queue(RunQueue).count, 0) << name;
         EXPECT_FALSE(win->progressWindow()->isVisible()) << name;
     }
@@ -108,7 +110,7 @@ TEST_F(ConnectFlow, FaultBitElevenReportsTheCodeAndSkipsSetUp) {
         prompt.messages.clear();
         ReadBack("LQ560", 0x0800, c.code);
         EXPECT_EQ(prompt.messages, QStringList{c.text});
-        EXPECT_FALSE(win->pollTimer()->isActive());
+        EXPECT_FALSE(drive->IsPolling());
         EXPECT_FALSE(ButtonsShown());
         EXPECT_EQ(scopeGains, 0);
         // The progress window still closes and brings the panel back.
@@ -117,25 +119,26 @@ TEST_F(ConnectFlow, FaultBitElevenReportsTheCodeAndSkipsSetUp) {
         EXPECT_TRUE(Panel()->isVisible());
     }
     ReadBack("LQ560", 0xF7FF, 0x1F);  // other bits are no fault
-    EXPECT_TRUE(win->pollTimer()->isActive());
+    EXPECT_TRUE(drive->IsPolling());
 }
 
 TEST_F(ConnectFlow, ErrorAnswerInTheReadBackIsReportedAndEndsIt) {
     session->mirror.SetModelName("TR340");
-    win->IdentifyDone(Answered);
+    drive->IdentifyDone(Answered);
     const uint16_t failedId = session->lists.ReadBackList34.Records[5].ParamId;
-    for (int i = 0; i < 5; ++i) win->ReadBackStep(Answered);
-    win->ReadBackStep(Failed);
+    for (int i = 0; i < 5; ++i) drive->ReadBackStep(Answered);
+    drive->ReadBackStep(Failed);
     EXPECT_FALSE(session->link.Queue(RunQueue).busy) << "the read-back is stopped";
-    for (int i = 0; i < 28; ++i) win->ReadBackStep(Answered);  // nothing counts any more
+    for (int i = 0; i < 28; ++i) drive->ReadBackStep(Answered);  // nothing counts any more
     QApplication::processEvents();
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_TRUE(prompt.messages[0].contains(QString::number(failedId))) << prompt.messages[0].toStdString();
     EXPECT_TRUE(prompt.messages[0].startsWith("读取参数"));
     EXPECT_FALSE(win->progressWindow()->isVisible());
-    EXPECT_TRUE(Panel()->isVisible());
-    EXPECT_TRUE(ToolBar()->isEnabled());
-    EXPECT_FALSE(win->pollTimer()->isActive());
+    // Panel and tool bar stay off: part of the mirror is stale.
+    EXPECT_FALSE(Panel()->isVisible());
+    EXPECT_FALSE(ToolBar()->isEnabled());
+    EXPECT_FALSE(drive->IsPolling());
     EXPECT_FALSE(ButtonsShown());
     EXPECT_EQ(win->progressWindow()->Gauge()->value(), 5);
 }
@@ -149,7 +152,7 @@ TEST_F(ConnectFlow, RefusedRecordOverTheLinkIsReportedOnceAndStopsTheList) {
         prompt.messages.clear();
         session->mirror.SetModelName("TR340");
         session->progressCounter = 0;
-        win->IdentifyDone(Answered);
+        drive->IdentifyDone(Answered);
         const uint16_t id = session->lists.ReadBackList34.Records[failed].ParamId;
         const auto sent = AnswerAll(id);
         QApplication::processEvents();
@@ -158,73 +161,31 @@ TEST_F(ConnectFlow, RefusedRecordOverTheLinkIsReportedOnceAndStopsTheList) {
         ASSERT_EQ(prompt.messages.size(), 1) << failed;
         EXPECT_TRUE(prompt.messages[0].contains(QStringLiteral(" %1 ").arg(id))) << prompt.messages[0].toStdString();
         EXPECT_FALSE(win->progressWindow()->isVisible());
-        EXPECT_FALSE(win->pollTimer()->isActive());
-        EXPECT_TRUE(Panel()->isVisible());
+        EXPECT_FALSE(drive->IsPolling());
+        EXPECT_FALSE(Panel()->isVisible());
     }
     win->SetLanguage(1);
     session->mirror.SetModelName("TR340");
-    win->IdentifyDone(Answered);
+    drive->IdentifyDone(Answered);
     AnswerAll(session->lists.ReadBackList34.Records[0].ParamId);
     QApplication::processEvents();
     EXPECT_TRUE(prompt.messages.last().startsWith("Parameter ")) << prompt.messages.last().toStdString();
 }
 
-TEST_F(ConnectFlow, PollListsFollowTheOpenWindows) {
-    ReadBack("TR560");
-    session->link.ResetLink();
-    AnswerAll();
-    QWidget* monitor = Find<QWidget>("TForm16");
-    QWidget* paraSet = Find<QWidget>("TForm14");
-    struct Case {
-        bool monitor, paraSet;
-        int reads;
-    };
-    for (const Case& c : {Case{false, false, 2}, Case{true, false, 5}, Case{false, true, 6}, Case{true, true, 9}}) {
-        monitor->setVisible(c.monitor);
-        paraSet->setVisible(c.paraSet);
-        win->RdErrorIntvalTimer();
-        const auto sent = AnswerAll();
-        ASSERT_EQ(int(sent.size()), c.reads) << c.monitor << c.paraSet;
-        for (const auto& [command, id] : sent) EXPECT_EQ(command, CmdRead);
-        if (!c.monitor) {
-            EXPECT_EQ(sent[0].second, 137);
-        }
-        EXPECT_EQ(sent[c.monitor ? 4 : 1].second, 138) << "status poll ends with the fault code";
-        if (c.paraSet) {
-            EXPECT_EQ(sent.back().second, 128);
-        }
-    }
-    EXPECT_EQ(statusUpdates, 2);
-    EXPECT_EQ(polledRefresh, 2);
-}
-
-TEST_F(ConnectFlow, PollCompletionsRefreshOnlyVisibleWindows) {
-    win->PollStatusDone(Answered);
-    win->PollParaDone(Answered);
-    EXPECT_EQ(statusUpdates + polledRefresh, 0);
-    Find<QWidget>("TForm16")->show();
-    Find<QWidget>("TForm14")->show();
-    win->PollStatusDone(Answered);
-    win->PollParaDone(Answered);
-    win->PollParaDone(Retrying);
-    EXPECT_EQ(statusUpdates, 1);
-    EXPECT_EQ(polledRefresh, 1);
-}
-
 TEST_F(ConnectFlow, LostDriveStopsThePollAndOpensTheFailureDialogOnce) {
     ReadBack("TR560");
-    ASSERT_TRUE(win->pollTimer()->isActive());
+    ASSERT_TRUE(drive->IsPolling());
     prompt.modals.clear();
-    win->PollStatusDone(NoAnswer);
-    win->PollParaDone(NoAnswer);
-    EXPECT_FALSE(win->pollTimer()->isActive());
+    drive->PollStatusDone(NoAnswer);
+    drive->PollParaDone(NoAnswer);
+    EXPECT_FALSE(drive->IsPolling());
     EXPECT_TRUE(prompt.modals.isEmpty()) << "not inside the link's callback";
     QApplication::processEvents();
     EXPECT_EQ(prompt.modals, QStringList{"TForm9"});
 
-    for (auto call : {&MainWindow::IdentifyDone, &MainWindow::ReadBackStep}) {
+    for (auto call : {&DriveSession::IdentifyDone, &DriveSession::ReadBackStep}) {
         prompt.modals.clear();
-        (win.get()->*call)(NoAnswer);
+        (drive.get()->*call)(NoAnswer);
         QApplication::processEvents();
         EXPECT_EQ(prompt.modals, QStringList{"TForm9"});
     }

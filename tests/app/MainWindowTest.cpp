@@ -51,13 +51,13 @@ TEST_F(MainWindowTest, LanguageSwitchWhileConnectedStopsPollAndStartsOver) {
     Start();
     ReadBack("TR560");
     win->progressWindow()->Timer1Timer();
-    ASSERT_TRUE(win->pollTimer()->isActive());
+    ASSERT_TRUE(drive->IsPolling());
     ASSERT_TRUE(Panel()->isVisible());
     EXPECT_EQ(ShownGroups(win->menu(0)), (QStringList{"ChFile", "ChTool", "chView", "ChLang", "ChHelp"}));
     EXPECT_EQ(ShownItems(Find<QMenu>("chView")), (QStringList{"报警状态&", "报警日志&", "驱动器属性&"}));
 
     Find("English1")->trigger();
-    EXPECT_FALSE(win->pollTimer()->isActive());
+    EXPECT_FALSE(drive->IsPolling());
     EXPECT_EQ(win->currentMenu()->objectName(), "EngMenu_User");
     EXPECT_EQ(ShownGroups(win->menu(1)), (QStringList{"EnTool", "EnLang", "EnHelp"}));
     EXPECT_FALSE(Panel()->isVisible());
@@ -87,8 +87,8 @@ TEST_F(MainWindowTest, LanguageSwitchWithStoredLinkReconnectsAfterTheNote) {
     QApplication::processEvents();
     EXPECT_EQ(prompt.modals, QStringList{"TForm10"});
     EXPECT_FALSE(win->selComModeDelay()->isActive());
-    EXPECT_TRUE(win->connector().IsConnecting());
-    EXPECT_EQ(win->LinkTree()->topLevelItem(0)->text(0), "Link");
+    EXPECT_TRUE(drive->IsConnecting());
+    EXPECT_EQ(Find<QTreeWidget>("TreeView1")->topLevelItem(0)->text(0), "Link");
 }
 
 TEST_F(MainWindowTest, ChoosingTheCurrentLanguageOnlyChecksIt) {
@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, TreeListsStoredPortsAndAddresses) {
     r.SetAddress(1, 0, 0xF);
     WriteCfg(QByteArray("[pset0]\nLauguageMode=1\n[pset1]\nLastComMode=1\n[pset3]\nlinkinf=") + r.ToHex().c_str() + "\n");
     Start();
-    QTreeWidget* tree = win->LinkTree();
+    QTreeWidget* tree = Find<QTreeWidget>("TreeView1");
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     QTreeWidgetItem* root = tree->topLevelItem(0);
     EXPECT_EQ(root->text(0), "Link");

@@ -6,6 +6,7 @@
 
 #include "app/MainTexts.h"
 #include "app/ProgressWindow.h"
+#include "core/Texts.h"
 #include "link/FrameLog.h"
 #include "link/qt/PortMap.h"
 #include "link/qt/QtSerialPort.h"
@@ -61,8 +62,10 @@ protected:
     QtTimerFactory timers;
     RecordingUiPrompt prompt;
     std::unique_ptr<Session> session;
+    std::unique_ptr<DriveSession> drive;
     std::unique_ptr<MainWindow> win;
     RequestLog log;
+    CompletionSlot::Binding identifyBinding;
     bool identified = false;
     std::vector<uint16_t> identifyStatus;
 
@@ -81,18 +84,20 @@ protected:
         port = std::make_unique<QtSerialPort>(PortMap::FromIni(cfgPath));
         session = std::make_unique<Session>(*port, timers, prompt, 7u);
         session->link.SetFrameLog(&log);
-        win = std::make_unique<MainWindow>(*session, prompt, timers, cfgPath);
-        auto identify = session->callbacks.IdentifyDone;
-        session->callbacks.IdentifyDone = [this, identify](uint16_t s, const uint8_t* d, uint8_t n) {
-            identify(s, d, n);
+        drive = std::make_unique<DriveSession>(*session, timers, prompt);
+        win = std::make_unique<MainWindow>(*session, *drive, prompt, cfgPath);
+        identifyBinding = session->callbacks.IdentifyDone.Bind([this](uint16_t s, const uint8_t*, uint8_t) {
+            drive->IdentifyDone(s);
             if (s == Sent) return;
             identifyStatus.push_back(s);
             identified = true;
-        };
+        });
         win->show();
     }
     void TearDown() override {
+        identifyBinding.Release();
         win.reset();
+        drive.reset();
         session.reset();
         port.reset();
         if (sim) sim->Stop();
@@ -113,8 +118,7 @@ TEST_F(SimFlow, Tr560IsReadBackAndPolled) {
     EXPECT_EQ(log.ReadBackReads(), 34);
     EXPECT_EQ(win->progressWindow()->Gauge()->value(), 34);
     EXPECT_TRUE(ButtonsShown());
-    EXPECT_TRUE(win->pollTimer()->isActive());
-    EXPECT_EQ(win->pollTimer()->interval(), 300);
+    EXPECT_TRUE(drive->IsPolling());
     ASSERT_TRUE(WaitUntil([&] { return log.PollIds().size() >= 6; })) << sim->Output();
     const auto ids = log.PollIds();
     for (size_t i = 0; i < 6; ++i) EXPECT_EQ(ids[i], i % 2 ? 138 : 137) << i;
@@ -127,7 +131,7 @@ TEST_F(SimFlow, Hv120IsReadBackWithoutPanelButtonsOrPoll) {
     ASSERT_TRUE(WaitUntil([&] { return Find("RzPanel1")->isVisible(); }, 20000)) << sim->Output();
     EXPECT_EQ(log.ReadBackReads(), 24);
     EXPECT_FALSE(ButtonsShown());
-    EXPECT_FALSE(win->pollTimer()->isActive());
+    EXPECT_FALSE(drive->IsPolling());
     EXPECT_TRUE(log.PollIds().empty());
 }
 
@@ -138,21 +142,22 @@ TEST_F(SimFlow, FaultBitElevenStopsBeforeThePanelSetUp) {
     EXPECT_EQ(log.ReadBackReads(), 34);
     ASSERT_TRUE(WaitUntil([&] { return Find("RzPanel1")->isVisible(); }));
     EXPECT_FALSE(ButtonsShown());
-    EXPECT_FALSE(win->pollTimer()->isActive());
+    EXPECT_FALSE(drive->IsPolling());
 }
 
 TEST_F(SimFlow, RefusedParameterEndsTheReadBackWithAMessageAndLeavesTheLinkUp) {
     Start({"--drive", "1:TR560", "--refuse", "1:99"});
     ASSERT_TRUE(WaitUntil([&] { return !prompt.messages.isEmpty(); }, 20000)) << sim->Output();
     const QString expected =
-        MainTexts::kReadBackFailed.Text(session->settings.LanguageIndex).arg(99);
+        kReadBackFailed.Text(session->settings.LanguageIndex).arg(99);
     EXPECT_EQ(prompt.messages, QStringList{expected});
     EXPECT_EQ(log.ReadBackReads(), 27 + 4) << "27 records read, then id 99 sent four times";
     EXPECT_FALSE(session->link.AnyBusy());
     EXPECT_FALSE(win->progressWindow()->isVisible());
-    EXPECT_TRUE(Find("RzPanel1")->isVisible());
-    EXPECT_FALSE(ButtonsShown());
-    EXPECT_FALSE(win->pollTimer()->isActive());
+    // Panel and tool bar stay off over a partly read mirror.
+    EXPECT_FALSE(Find("RzPanel1")->isVisible());
+    EXPECT_FALSE(Find("ToolBar1")->isEnabled());
+    EXPECT_FALSE(drive->IsPolling());
     EXPECT_TRUE(log.PollIds().empty());
 
     // The drive is still connected: another parameter reads at the same speed.
@@ -175,7 +180,7 @@ TEST_F(SimFlow, UnknownModelReadsNothingBack) {
     EXPECT_EQ(log.ReadBackReads(), 0);
     EXPECT_FALSE(session->link.AnyBusy());
     EXPECT_FALSE(win->progressWindow()->isVisible());
-    EXPECT_FALSE(win->pollTimer()->isActive());
+    EXPECT_FALSE(drive->IsPolling());
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include "app/NoteDialog.h"
 #include "tests/app/AppFixture.h"
-#include "wizard/Connector.h"
+#include "core/DriveSession.h"
 
 namespace ordalis::test {
 namespace {
@@ -27,9 +27,9 @@ TEST_F(Startup, FirstStartOpensWizardAfterOneSecondAndWritesDefaultsAtClose) {
 
     win->close();
     const QByteArray text = ReadCfg();
-    EXPECT_TRUE(text.contains("[pset0]\nLauguageMode=0\n")) << text.constData();
-    EXPECT_TRUE(text.contains("[pset1]\nLastComMode=0\n")) << text.constData();
-    EXPECT_TRUE(text.contains("[pset3]\nlinkinf=FFFF" + QByteArray(340, '0') + "\n")) << text.constData();
+    EXPECT_TRUE(text.contains("[pset0]\r\nLauguageMode=0\r\n")) << text.constData();
+    EXPECT_TRUE(text.contains("[pset1]\r\nLastComMode=0\r\n")) << text.constData();
+    EXPECT_TRUE(text.contains("[pset3]\r\nlinkinf=FFFF" + QByteArray(340, '0') + "\r\n")) << text.constData();
     // Written in the order linkinf, LastComMode, LauguageMode.
     EXPECT_LT(text.indexOf("linkinf"), text.indexOf("LastComMode"));
     EXPECT_LT(text.indexOf("LastComMode"), text.indexOf("LauguageMode"));
@@ -75,9 +75,9 @@ TEST_F(Startup, StoredLinkShowsNoteThenReconnects) {
     EXPECT_EQ(session->link.SlaveAddress, 0xA);
     ASSERT_FALSE(port.baudHistory.empty());
     EXPECT_EQ(port.baudHistory.front(), 110);  // the wake-up byte
-    EXPECT_TRUE(win->connector().IsConnecting());
-    ASSERT_EQ(win->LinkTree()->topLevelItemCount(), 1);
-    EXPECT_EQ(win->LinkTree()->topLevelItem(0)->text(0), "连接");
+    EXPECT_TRUE(drive->IsConnecting());
+    ASSERT_EQ(Find<QTreeWidget>("TreeView1")->topLevelItemCount(), 1);
+    EXPECT_EQ(Find<QTreeWidget>("TreeView1")->topLevelItem(0)->text(0), "连接");
 }
 
 TEST_F(Startup, NoteDialogTranslatesItself) {

@@ -86,8 +86,7 @@ protected:
 
     void SetUp() override {
         link.SlaveAddress = 0x01;
-        cb.StopPollTimer = [this] { events.push_back("stop"); };
-        cb.ShowConnectionFailure = [this] { events.push_back("fail"); };
+        cb.LinkLost = [this] { events.push_back("lost"); };
         auto rec = [this](const char* name) {
             return [this, name](uint16_t status, const uint8_t*, uint8_t) {
                 if (status != Sent) events.push_back(std::string(name) + ":" + std::to_string(status));
@@ -312,7 +311,7 @@ TEST_F(ModelOverLink, LostAnswerOnCommonCallbackStopsPollAndRaisesFailure) {
         const size_t before = port.written.size();
         for (int i = 0; i < 4; ++i) test::AsFake(link.AnswerTimer()).Fire();
         EXPECT_EQ(port.written.size() - before, 3u) << "three re-sends";
-        EXPECT_EQ(events, (std::vector<std::string>{"stop", "fail"}));
+        EXPECT_EQ(events, (std::vector<std::string>{"lost"}));
         EXPECT_FALSE(link.AnyBusy());
         handled = port.written.size();
     }
@@ -321,7 +320,7 @@ TEST_F(ModelOverLink, LostAnswerOnCommonCallbackStopsPollAndRaisesFailure) {
     link.ResetLink();
     link.SendRunList(lists.ProbeList);
     for (int i = 0; i < 4; ++i) test::AsFake(link.AnswerTimer()).Fire();
-    EXPECT_EQ(events, (std::vector<std::string>{"stop", "fail"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"lost"}));
 }
 
 // Channel lists are separate records: a list still queued for one channel keeps its

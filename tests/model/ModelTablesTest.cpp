@@ -166,9 +166,8 @@ TEST(TraceInfoTable, SizesKindsAndVelocityFactors) {
     EXPECT_EQ(ReadTraceSample(raw, 3), 0);
 }
 
-// Every record's callback, called with 131: a CommonCallback record stops the poll and
-// raises the failure (in that order); another record reaches its own slot, filled only
-// after the lists were built.
+// Every record's callback, called with 131: a CommonCallback record reports the lost
+// link; another record reaches its own slot, filled only after the lists were built.
 class CallbackRouting : public ::testing::Test {
 protected:
     ParameterMirror mirror;
@@ -178,9 +177,8 @@ protected:
     std::vector<std::string> events;
 
     void SetUp() override {
-        cb.StopPollTimer = [this] { events.push_back("stop"); };
-        cb.ShowConnectionFailure = [this] { events.push_back("fail"); };
-        const std::map<std::string, CompletionCallback DriveCallbacks::*> slots = {
+        cb.LinkLost = [this] { events.push_back("lost"); };
+        const std::map<std::string, CompletionSlot DriveCallbacks::*> slots = {
             {"IdentifyDone", &DriveCallbacks::IdentifyDone}, {"ReadBackStep", &DriveCallbacks::ReadBackStep},
             {"PollStatusDone", &DriveCallbacks::PollStatusDone}, {"PollParaDone", &DriveCallbacks::PollParaDone},
             {"WriteBackStep", &DriveCallbacks::WriteBackStep}, {"BaudSwitchStep", &DriveCallbacks::BaudSwitchStep},
@@ -200,14 +198,14 @@ protected:
             };
     }
 
-    // "common" for a record that stopped the poll and raised the failure, else the slot.
+    // "common" for a record that reported the lost link, else the slot.
     std::string Route(const CommandList& list) {
         std::string out;
         for (int i = 0; i < list.Count; ++i) {
             events.clear();
             list.Records[i].Callback(NoAnswer, nullptr, 0);
             std::string r;
-            if (events == std::vector<std::string>{"stop", "fail"}) r = "common";
+            if (events == std::vector<std::string>{"lost"}) r = "common";
             else if (events.size() == 1) r = events[0];
             else r = "?" + std::to_string(events.size());
             out += (i ? " " : "") + r;
@@ -285,6 +283,47 @@ TEST_F(CallbackRouting, WriteRecordsPointAtTheirFields) {
     EXPECT_EQ(lists.WriteParamList(2).Count, 0);
     EXPECT_EQ(lists.TraceVariableList(6).Count, 0);
     EXPECT_EQ(lists.TraceVariableList(-1).Count, 0);
+}
+
+}  // namespace
+}  // namespace ordalis
+
+namespace ordalis {
+namespace {
+
+// A slot empties itself when its binding goes; a later binding takes it over and the
+// older binding's end no longer touches it.
+TEST(CallbackSlotTest, BindingEmptiesItsSlotOnlyWhileItIsTheCurrentOne) {
+    CompletionSlot slot;
+    std::vector<int> calls;
+    {
+        auto first = slot.Bind([&](uint16_t s, const uint8_t*, uint8_t) { calls.push_back(s); });
+        slot(1, nullptr, 0);
+        {
+            auto second = slot.Bind([&](uint16_t s, const uint8_t*, uint8_t) { calls.push_back(100 + s); });
+            slot(2, nullptr, 0);
+        }
+        EXPECT_FALSE(slot);  // the second binding emptied it
+        auto third = slot.Bind([&](uint16_t s, const uint8_t*, uint8_t) { calls.push_back(200 + s); });
+        first.Release();      // not first's any more: nothing happens
+        slot(3, nullptr, 0);
+    }
+    slot(4, nullptr, 0);  // empty: nothing
+    EXPECT_EQ(calls, (std::vector<int>{1, 102, 203}));
+}
+
+// A procedure may release its own slot while it runs (a window closing from a callback).
+TEST(CallbackSlotTest, AProcedureMayReleaseItsOwnSlotWhileRunning) {
+    CompletionSlot slot;
+    int runs = 0;
+    CompletionSlot::Binding binding;
+    binding = slot.Bind([&](uint16_t, const uint8_t*, uint8_t) {
+        binding.Release();
+        ++runs;
+    });
+    slot(0, nullptr, 0);
+    slot(0, nullptr, 0);
+    EXPECT_EQ(runs, 1);
 }
 
 }  // namespace

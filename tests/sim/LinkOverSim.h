@@ -1,6 +1,6 @@
 #pragma once
 // The real link over the real Qt serial port against the simulator: a session as the
-// program builds it, the real connect sequence (Connector), and a way to let the event
+// program builds it, the real connect sequence (DriveSession), and a way to let the event
 // loop run until something happened or a deadline passed.
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -12,25 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "core/DriveSession.h"
 #include "core/Session.h"
-#include "app/ShellHooks.h"
 #include "link/qt/QtSerialPort.h"
 #include "link/qt/QtTimers.h"
 #include "tests/simsupport/SimProcess.h"
-#include "tests/uisupport/RecordingUiPrompt.h"
-#include "wizard/Connector.h"
+#include "tests/core/CoreFixture.h"
 
 namespace ordalis::simtest {
-
-class RecordingShell : public ShellHooks {
-public:
-    int failures = 0;
-    QWidget* MainWidget() override { return nullptr; }
-    QTreeWidget* LinkTree() override { return nullptr; }
-    void StopPollTimer() override {}
-    void ShowConnectionFailure() override { ++failures; }
-    void OpenConnectionWizard() override {}
-};
 
 // Lets the event loop run until done() holds; false when the deadline passed first.
 inline bool RunUntil(const std::function<bool()>& done,
@@ -55,8 +44,7 @@ public:
     explicit LinkOverSim(std::vector<std::string> simArgs)
         : sim(std::move(simArgs))
     {
-        session.callbacks.StopPollTimer = [] {};
-        session.callbacks.ShowConnectionFailure = [this] { ++connectionFailures; };
+        QObject::connect(&drive, &DriveSession::LinkLost, [this] { ++connectionFailures; });
     }
     ~LinkOverSim() { port.Close(); }
 
@@ -92,10 +80,10 @@ public:
     testing::SimProcess sim;
     QtSerialPort port;
     QtTimerFactory timers;
-    test::RecordingUiPrompt prompt;
-    RecordingShell shell;
+    test::RecordingTextPrompt prompt;
     Session session{port, timers, prompt, 0x1234};
-    Connector connector{session, shell, prompt, timers};
+    DriveSession drive{session, timers, prompt};
+    DriveSession& connector = drive;  // its connect operation
     uint16_t identifyStatus = 0xFFFF;
     int connectionFailures = 0;
 };

@@ -27,7 +27,8 @@ protected:
     QString Text() { return dialog.findChild<QLabel*>("Label1")->text(); }
     void Click(const char* name) { dialog.findChild<QPushButton*>(name)->click(); }
 
-    ConnectionFailureDialog dialog{ctx, &shell.main};
+    ConnectionFailureDialog dialog{ctx, &main};
+    int wizardRequests = 0;
 };
 
 TEST_F(FailureDialogTest, NamesTheSelectedPortAndAddressInDecimal) {
@@ -69,14 +70,16 @@ TEST_F(FailureDialogTest, RetryReconnectsTheStoredSelection) {
     EXPECT_EQ(port.BaudRate(), 57600);
 }
 
-TEST_F(FailureDialogTest, NewConnectionOpensTheWizardAndCancelDoesNothing) {
+TEST_F(FailureDialogTest, NewConnectionAsksForTheWizardAndCancelDoesNothing) {
+    QObject::connect(&dialog, &ConnectionFailureDialog::NewConnectionRequested, [this] { ++wizardRequests; });
+    drive.StartPoll();
     Click("Button3");
-    EXPECT_EQ(shell.wizardOpens, 1);
+    EXPECT_EQ(wizardRequests, 1);
     Click("Button2");
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(shell.wizardOpens, 1);
+    EXPECT_EQ(wizardRequests, 1);
     EXPECT_TRUE(port.events.empty());
-    EXPECT_EQ(shell.pollStops, 0);
+    EXPECT_TRUE(drive.IsPolling());
 }
 
 }  // namespace

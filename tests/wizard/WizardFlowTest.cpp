@@ -64,11 +64,12 @@ TEST_F(WizardFlowTest, NextThroughAllPagesConnectsAndClosesEveryPage) {
         Click(d, "Button5");
         return d.result();
     };
-    OpenConnectionWizard(ctx);
+    drive.StartPoll();
+    EXPECT_TRUE(OpenConnectionWizard(ctx));
     EXPECT_EQ(prompt.modals, (QStringList{"TForm2", "TForm4", "TForm6"}));
     EXPECT_EQ(offered, (QStringList{"COM1", "COM2", "COM3", "COM4", "COM5"}));
     EXPECT_EQ(linkTypeResult, WizardCloseAll);
-    EXPECT_EQ(shell.pollStops, 1);
+    EXPECT_FALSE(drive.IsPolling());
     Run(1000);
     EXPECT_EQ(identified, (std::vector<uint16_t>{Answered}));
     EXPECT_EQ(session.settings.linkRecord.Port(0), 3);
@@ -102,9 +103,10 @@ TEST_F(WizardFlowTest, UsbStopsThePollOnlyAndAnEmptySelectionIsRefused) {
         Click(d, "Button1");
         return 0;
     };
-    OpenConnectionWizard(ctx);
+    drive.StartPoll();
+    EXPECT_FALSE(OpenConnectionWizard(ctx));
     EXPECT_EQ(prompt.modals, QStringList{"TForm2"});
-    EXPECT_EQ(shell.pollStops, 1);
+    EXPECT_FALSE(drive.IsPolling());
 
     SerialPortPage page(ctx, nullptr);
     page.NextClicked();

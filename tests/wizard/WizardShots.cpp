@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/AppContext.h"
+#include "core/DriveSession.h"
 #include "core/Session.h"
 #include "tests/support/FakePort.h"
 #include "tests/support/FakeTimer.h"
@@ -27,9 +27,8 @@ int main(int argc, char** argv) {
     test::RecordingUiPrompt prompt;
     Session session(port, timers, prompt, 1);
     session.settings.LanguageIndex = static_cast<uint8_t>(language);
-    test::FakeShell shell;
-    Connector connector(session, shell, prompt, timers);
-    AppContext ctx{session, shell, prompt, timers, connector};
+    DriveSession drive(session, timers, prompt);
+    WizardContext ctx{session, drive, prompt, nullptr};
     LinkRecord& r = session.settings.linkRecord;
     r.SetEntryCount(1);
     r.SetSelectedEntry(0);

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "app/MainWindow.h"
+#include "core/DriveSession.h"
 #include "core/Session.h"
 #include "link/qt/PortMap.h"
 #include "link/qt/QtSerialPort.h"
@@ -69,6 +70,7 @@ protected:
     }
     void TearDown() override {
         win_.reset();
+        drive_.reset();
         session_.reset();
         holder_.reset();
         port_.reset();
@@ -105,17 +107,19 @@ protected:
         holder_->SetCommName("COM2");
         ASSERT_EQ(holder_->Open(), PortOpenError::None);
         session_ = std::make_unique<Session>(*port_, timers_, prompt_, 5u);
-        win_ = std::make_unique<MainWindow>(*session_, prompt_, timers_, cfgPath_);
+        drive_ = std::make_unique<DriveSession>(*session_, timers_, prompt_);
+        win_ = std::make_unique<MainWindow>(*session_, *drive_, prompt_, cfgPath_);
         if (show) win_->show();
     }
     void StopProgram() {
         win_->close();
         win_.reset();
+        drive_.reset();
         session_.reset();
         holder_.reset();
         port_.reset();
     }
-    bool Polling() const { return win_ && win_->pollTimer()->isActive(); }
+    bool Polling() const { return win_ && drive_->IsPolling(); }
 
     QTemporaryDir dir_;
     QString cfgPath_ = dir_.filePath("cfg.ini");
@@ -126,6 +130,7 @@ protected:
     RecordingUiPrompt prompt_;
     std::unique_ptr<QtSerialPort> port_, holder_;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<DriveSession> drive_;
     std::unique_ptr<MainWindow> win_;
     QMap<QString, std::function<int(QDialog&)>> script_;
 };
@@ -165,7 +170,7 @@ TEST_F(WizardOverSimulator, SearchesChoosesConnectsAt115200AndReconnectsAtTheNex
         }
         return d.result();
     };
-    win_->OpenConnectionWizard();
+    win_->OpenWizard();
 
     EXPECT_EQ(prompt_.modals, (QStringList{"TForm2", "TForm4", "TForm6"}));
     EXPECT_EQ(offered, (QStringList{"COM1", "COM2", "COM3"}));  // COM4, COM5 do not exist

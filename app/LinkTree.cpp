@@ -1,8 +1,7 @@
 #include <QTreeWidget>
 
-#include "core/Session.h"
-#include "wizard/WizardText.h"
-#include "wizard/WizardApi.h"
+#include "app/LinkTree.h"
+#include "core/Texts.h"
 
 namespace ordalis {
 
@@ -16,14 +15,12 @@ QTreeWidgetItem* AddNode(QTreeWidgetItem* item, const QString& text, int image) 
 }
 }  // namespace
 
-bool FillLinkTree(QTreeWidget* tree, const Session& session) {
+bool FillLinkTree(QTreeWidget* tree, const Settings& settings) {
     tree->clear();
     tree->setFocus();
-    const LinkRecord& record = session.settings.linkRecord;
-    if (session.settings.LastComMode != 1 || record.SelectedEntry() == LinkRecord::kNone ||
-        record.SelectedAddressIndex() == LinkRecord::kNone)
-        return false;
-    auto* root = AddNode(new QTreeWidgetItem(tree), Text(session, {"连接", "Link"}), RootImage);
+    const LinkRecord& record = settings.linkRecord;
+    if (settings.LastComMode != 1 || !record.Selection()) return false;
+    auto* root = AddNode(new QTreeWidgetItem(tree), Text(settings, {"连接", "Link"}), RootImage);
     const int entries = record.EntryCount();
     if (entries == 0 || entries > LinkRecord::kMaxEntries) return true;
     for (int k = 0; k < entries; ++k) {
@@ -32,7 +29,7 @@ bool FillLinkTree(QTreeWidget* tree, const Session& session) {
         const int count = record.AddressCount(k);
         if (count == 0 || count > 16) return false;
         for (int i = 0; i < count; ++i) {
-            const QString text = Text(session, {"地址:", "Address: "}) +
+            const QString text = Text(settings, {"地址:", "Address: "}) +
                                  QString::number(record.Address(k, i), 16).toUpper();
             AddNode(new QTreeWidgetItem(port), text, AddressImage);
         }

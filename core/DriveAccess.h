@@ -1,0 +1,77 @@
+#pragma once
+// What a drive window may do with the drive: read the mirror, write a parameter, send a
+// command list, bind its completion slots, learn the language, prompt the user, and ask
+// for a poll while it is visible. A window never builds a frame, touches the port or asks
+// the main window for anything.
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "link/CommandRecord.h"
+#include "link/DriveLink.h"
+#include "model/CommandLists.h"
+#include "model/ParameterMirror.h"
+
+namespace ordalis {
+
+class UiPrompt;
+
+// What the status poll reads in addition to the link watchdog (137, 138).
+enum class PollKind {
+    Monitor,     // the status monitor: the whole status list (voltage, temperature, inputs)
+    Parameters,  // the parameter-setting window: Cp, Ci, Ls, Rs after the status
+};
+
+// Keeps a poll request alive; the request ends when this object goes.
+class [[nodiscard]] PollRegistration {
+public:
+    PollRegistration() = default;
+    PollRegistration(PollRegistration&& o) noexcept;
+    PollRegistration& operator=(PollRegistration&& o) noexcept;
+    PollRegistration(const PollRegistration&) = delete;
+    PollRegistration& operator=(const PollRegistration&) = delete;
+    ~PollRegistration() { Release(); }
+    void Release();
+    bool Active() const { return release_ != nullptr; }
+
+private:
+    friend class DriveSession;
+    explicit PollRegistration(std::function<void()> release) : release_(std::move(release)) {}
+    std::function<void()> release_;
+};
+
+// The outcome of WriteParameter, in the order the checks run.
+enum class WriteOutcome {
+    Unchanged,   // equal to the mirror: nothing stored, nothing sent
+    OutOfRange,  // outside [min, max]: nothing stored, nothing sent; the caller tells the user
+    Unknown,     // not a writable parameter of the mirror
+    Stored,      // stored, but not sent: a connection is being set up on the port
+    Queued,      // stored and its one-record write queued on the Lev2Queue
+};
+
+struct ValueRange {
+    int64_t min;
+    int64_t max;
+};
+
+class DriveAccess {
+public:
+    virtual ~DriveAccess() = default;
+
+    virtual const ParameterMirror& Mirror() const = 0;
+    virtual const CommandLists& Lists() const = 0;
+    virtual uint8_t Language() const = 0;
+    virtual UiPrompt& Prompt() = 0;
+    virtual DriveCallbacks& Callbacks() = 0;
+
+    // Compare with the mirror, range-check, store, queue the one-record write.
+    virtual WriteOutcome WriteParameter(uint16_t id, int64_t value, ValueRange range) = 0;
+    // Queues a list on the named queue; false when nothing may go out now (a connection
+    // is being set up on the port).
+    virtual bool SendList(QueueLevel level, const CommandList& list) = 0;
+    // While the registration lives, every status poll includes the kind's reads and
+    // onPolled runs after each completed cycle that read them.
+    virtual PollRegistration RegisterPoll(PollKind kind, std::function<void()> onPolled) = 0;
+};
+
+}  // namespace ordalis

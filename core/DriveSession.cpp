@@ -1,0 +1,264 @@
+// Identify, read-back, fault check, the status poll, the lost link and the window side
+// (DriveAccess). The connect operation itself is in ConnectSequence.cpp.
+#include "core/DriveSession.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "core/Deferred.h"
+#include "core/Texts.h"
+#include "core/UiPrompt.h"
+#include "link/Codec.h"
+#include "link/LinkTimer.h"
+#include "model/ModelFamily.h"
+
+namespace ordalis {
+
+namespace {
+
+// "37 (Ipeak)" for a parameter with a log name, plain "99" for the others.
+QString ParameterForMessage(uint16_t id) {
+    const QString number = QString::number(id);
+    if (id >= std::size(ParamNames)) return number;
+    const QString name = QString::fromUtf8(ParamNames[id]).trimmed();
+    if (name.isEmpty() || name.contains(QLatin1String("Not identified"))) return number;
+    return number + " (" + name + ")";
+}
+
+int64_t MirrorValue(const ParameterMirror& mirror, const ParamInfo& p) {
+    switch (p.Type) {
+        case ParamType::I16: return mirror.GetI16(p.Id);
+        case ParamType::U16: return mirror.GetU16(p.Id);
+        case ParamType::I32: return mirror.GetI32(p.Id);
+        case ParamType::Text: break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- poll registration
+
+PollRegistration::PollRegistration(PollRegistration&& o) noexcept : release_(std::move(o.release_)) {
+    o.release_ = nullptr;
+}
+
+PollRegistration& PollRegistration::operator=(PollRegistration&& o) noexcept {
+    if (this != &o) {
+        Release();
+        release_ = std::move(o.release_);
+        o.release_ = nullptr;
+    }
+    return *this;
+}
+
+void PollRegistration::Release() {
+    auto release = std::move(release_);
+    release_ = nullptr;
+    if (release) release();
+}
+
+// ---------------------------------------------------------------- session
+
+DriveSession::DriveSession(Session& state, TimerFactory& timers, UiPrompt& prompt, QObject* parent)
+    : QObject(parent),
+      state_(state),
+      prompt_(prompt),
+      stepTimer_(timers.CreateTimer()),
+      pollTimer_(timers.CreateTimer()) {
+    stepTimer_->OnTimeout = [this] {
+        auto step = std::move(step_);
+        step_ = nullptr;
+        if (step) step();
+    };
+    pollTimer_->OnTimeout = [this] {
+        pollTimer_->Start(kPollIntervalMs);
+        RdErrorIntvalTimer();
+    };
+    DriveCallbacks& cb = state_.callbacks;
+    linkLostBinding_ = cb.LinkLost.Bind([this] { NoAnswer(); });
+    baudSwitchBinding_ = cb.BaudSwitchStep.Bind([this](uint16_t s, const uint8_t*, uint8_t) { BaudSwitchStep(s); });
+    identifyBinding_ = cb.IdentifyDone.Bind([this](uint16_t s, const uint8_t*, uint8_t) { IdentifyDone(s); });
+    readBackBinding_ = cb.ReadBackStep.Bind([this](uint16_t s, const uint8_t*, uint8_t) { ReadBackStep(s); });
+    pollStatusBinding_ = cb.PollStatusDone.Bind([this](uint16_t s, const uint8_t*, uint8_t) { PollStatusDone(s); });
+    pollParaBinding_ = cb.PollParaDone.Bind([this](uint16_t s, const uint8_t*, uint8_t) { PollParaDone(s); });
+}
+
+DriveSession::~DriveSession() {
+    stepTimer_->Stop();
+    pollTimer_->Stop();
+}
+
+void DriveSession::Tell(const QString& text) {
+    RunDeferred(this, [this, text] { emit Message(text); });
+}
+
+// Every "no answer after the re-sends" ends here: the poll stops and the failure dialog
+// is asked for once, after the link's time-out handling has returned.
+void DriveSession::NoAnswer() {
+    StopPoll();
+    phase_ = Phase::Idle;
+    readBackEnded_ = true;
+    if (lostPending_) return;
+    lostPending_ = true;
+    RunDeferred(this, [this] {
+        lostPending_ = false;
+        emit LinkLost();
+    });
+}
+
+// ---------------------------------------------------------------- identify and read-back
+
+void DriveSession::IdentifyDone(uint16_t status) {
+    if (status == ordalis::NoAnswer) {
+        NoAnswer();
+        return;
+    }
+    if (status != Answered) return;
+    const std::string name = state_.mirror.ModelName();
+    if (IsHv120(name))
+        readBackList_ = &state_.lists.ReadBackList24;
+    else if (IsLqTrFamily(name))
+        readBackList_ = &state_.lists.ReadBackList34;
+    else
+        return;  // an unknown model: silent, nothing read back
+    phase_ = Phase::ReadingBack;
+    readBackPos_ = 0;
+    readBackEnded_ = false;
+    emit ReadBackStarted(readBackList_->Count);
+    state_.link.SendRunList(*readBackList_);
+}
+
+void DriveSession::ReadBackStep(uint16_t status) {
+    if (status == ordalis::NoAnswer) {
+        NoAnswer();
+        return;
+    }
+    if (readBackEnded_ || !readBackList_ || status == Sent) return;
+    // Every status but these ends a record of the list: it tells which one failed.
+    const int record = readBackPos_++;
+    if (status != Answered) {
+        if (status == Retrying) {
+            --readBackPos_;
+            return;
+        }
+        // A refused record (132) or a drive condition code: say which one and leave the
+        // read-back, rather than leave the progress display waiting for a count it will
+        // never reach. Panel and tool bar stay off: part of the mirror is stale.
+        readBackEnded_ = true;
+        const uint16_t id = record < readBackList_->Count ? readBackList_->Records[record].ParamId : 0;
+        state_.link.StopRunQueue();
+        phase_ = Phase::Idle;
+        const QString text = Text(state_, kReadBackFailed).arg(ParameterForMessage(id));
+        RunDeferred(this, [this, text] { emit ReadBackFailed(text); });
+        return;
+    }
+
+    ++state_.progressCounter;
+    const int total = readBackList_->Count;
+    if (state_.progressCounter == 1 && total > 1) {
+        // The progress display opens with the first answer; the next request waits 100 ms.
+        state_.link.SetRunDelay(kReadBackPauseMs);
+    }
+    emit ReadBackProgress(state_.progressCounter, total);
+    if (state_.progressCounter == total) FinishReadBack();
+}
+
+void DriveSession::FinishReadBack() {
+    readBackEnded_ = true;
+    phase_ = Phase::Connected;
+    const std::string name = state_.mirror.ModelName();
+    const QString model = QString::fromStdString(name);
+    emit ReadBackDone(model);
+    if (IsLqTrFamily(name) && state_.mirror.Bit(pid::StatusWord, StatusBit::OtherFault)) {
+        const QString code =
+            QString::number(state_.mirror.GetU16(pid::FaultCode), 16).toUpper().rightJustified(2, u'0');
+        Tell(QStringLiteral("Error:EC=") + code);
+        return;
+    }
+    emit DriveReady(model);
+    if (IsLqTrFamily(name)) StartPoll();
+}
+
+// ---------------------------------------------------------------- poll
+
+void DriveSession::StartPoll() { pollTimer_->Start(kPollIntervalMs); }
+
+void DriveSession::StopPoll() { pollTimer_->Stop(); }
+
+bool DriveSession::IsPolling() const { return pollTimer_->IsActive(); }
+
+bool DriveSession::Wants(PollKind kind) const {
+    return std::any_of(polls_.begin(), polls_.end(), [kind](const PollRequest& r) { return r.kind == kind; });
+}
+
+void DriveSession::Notify(PollKind kind) {
+    // A copy: a window may end its registration from inside its refresh.
+    std::vector<std::function<void()>> calls;
+    for (const PollRequest& r : polls_)
+        if (r.kind == kind && r.onPolled) calls.push_back(r.onPolled);
+    for (auto& call : calls) call();
+}
+
+void DriveSession::RdErrorIntvalTimer() {
+    // A cycle that takes longer than the interval (slow line, re-sends) is not piled up:
+    // the tick that finds it still running adds nothing.
+    if (waking_ || state_.link.Queue(PollQueue).busy) return;
+    state_.link.SendPollList(Wants(PollKind::Monitor) ? state_.lists.PollMonitorList : state_.lists.PollStatusList);
+    if (Wants(PollKind::Parameters)) state_.link.AddPollList(state_.lists.PollParaList);
+}
+
+void DriveSession::PollStatusDone(uint16_t status) {
+    if (status == Answered) {
+        Notify(PollKind::Monitor);
+        emit StatusPolled();
+    } else if (status == ordalis::NoAnswer) {
+        NoAnswer();
+    }
+}
+
+void DriveSession::PollParaDone(uint16_t status) {
+    if (status == Answered) {
+        Notify(PollKind::Parameters);
+        emit ParametersPolled();
+    } else if (status == ordalis::NoAnswer) {
+        NoAnswer();
+    }
+}
+
+PollRegistration DriveSession::RegisterPoll(PollKind kind, std::function<void()> onPolled) {
+    const uint64_t id = ++nextPollId_;
+    polls_.push_back({id, kind, std::move(onPolled)});
+    return PollRegistration([this, id] {
+        polls_.remove_if([id](const PollRequest& r) { return r.id == id; });
+    });
+}
+
+// ---------------------------------------------------------------- window writes
+
+WriteOutcome DriveSession::WriteParameter(uint16_t id, int64_t value, ValueRange range) {
+    const ParamInfo* p = FindParameter(id);
+    if (!p || p->Type == ParamType::Text) return WriteOutcome::Unknown;
+    if (MirrorValue(state_.mirror, *p) == value) return WriteOutcome::Unchanged;
+    if (value < range.min || value > range.max) return WriteOutcome::OutOfRange;
+    switch (p->Type) {
+        case ParamType::I16: state_.mirror.SetI16(id, static_cast<int16_t>(value)); break;
+        case ParamType::U16: state_.mirror.SetU16(id, static_cast<uint16_t>(value)); break;
+        case ParamType::I32: state_.mirror.SetI32(id, static_cast<int32_t>(value)); break;
+        case ParamType::Text: break;
+    }
+    return SendList(Lev2Queue, state_.lists.WriteParamList(id)) ? WriteOutcome::Queued : WriteOutcome::Stored;
+}
+
+bool DriveSession::SendList(QueueLevel level, const CommandList& list) {
+    // Nothing but the wake-up byte may go out until the port runs at 9600 again.
+    if (waking_) return false;
+    switch (level) {
+        case RunQueue: state_.link.SendRunList(list); break;
+        case PollQueue: state_.link.SendPollList(list); break;
+        case Lev2Queue: state_.link.SendLev2List(list); break;
+    }
+    return true;
+}
+
+}  // namespace ordalis
