@@ -79,6 +79,58 @@ TEST_F(MainWindowTest, LanguageSwitchWhileConnectedStopsPollAndStartsOver) {
     EXPECT_EQ(session->settings.LanguageIndex, 0);
 }
 
+// Qt used to tick the switch items themselves: after choosing English the Chinese menu
+// showed "英文(&English)" ticked.
+TEST_F(MainWindowTest, LanguageItemsCarryOnlyTheirOwnCheckMarks) {
+    Start();
+    Find("English1")->trigger();
+    EXPECT_FALSE(Find("English1")->isChecked());
+    EXPECT_TRUE(Find("English2")->isChecked());
+    Find("Chinese1")->trigger();
+    EXPECT_FALSE(Find("Chinese1")->isChecked());
+    EXPECT_TRUE(Find("chinesesim")->isChecked());
+    Find("English2")->trigger();
+    Find("English2")->trigger();
+    EXPECT_TRUE(Find("English2")->isChecked());
+}
+
+// Opening the wizard by hand within the first second used to let SelComModeDelay open a
+// second one on top, whose address page then broke the first one's search.
+TEST_F(MainWindowTest, OneWizardAtATime) {
+    Start();
+    ASSERT_TRUE(win->selComModeDelay()->isActive());
+    int opened = 0;
+    prompt.onModal = [&](QDialog& d) {
+        if (d.objectName() == "TForm2") {
+            ++opened;
+            // While the first wizard is up: the delay fires, the menu item is chosen again.
+            win->SelComModeDelayTimer();
+            Find("CH_MT_ComGuide")->trigger();
+        }
+        return int(QDialog::Rejected);
+    };
+    Find("CH_MT_ComGuide")->trigger();
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(win->selComModeDelay()->isActive());
+}
+
+// A language switch within 700 ms of a finished read-back used to bring panel and tool
+// bar back in the middle of the new connection.
+TEST_F(MainWindowTest, ALanguageSwitchOrANewConnectionStopsThePendingPanel) {
+    Start();
+    for (int way = 0; way < 2; ++way) {
+        SCOPED_TRACE(way);
+        ReadBack("TR560");
+        ASSERT_TRUE(win->progressWindow()->Timer()->isActive());
+        if (way == 0)
+            win->SetLanguage(1);
+        else
+            drive->ConnectDrive(1, 57600, 1);
+        EXPECT_FALSE(win->progressWindow()->Timer()->isActive());
+        EXPECT_FALSE(drive->IsPolling());
+    }
+}
+
 TEST_F(MainWindowTest, LanguageSwitchWithStoredLinkReconnectsAfterTheNote) {
     WriteStoredLink();
     Start();

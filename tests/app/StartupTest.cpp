@@ -81,19 +81,36 @@ TEST_F(Startup, StoredLinkShowsNoteThenReconnects) {
 }
 
 TEST_F(Startup, NoteDialogTranslatesItself) {
-    WriteStoredLink(1);
-    QString caption, button;
-    prompt.onModal = [&](QDialog& d) {
-        d.show();  // what exec does first
-        caption = d.windowTitle();
-        button = d.findChild<QPushButton*>("Button1")->text();
-        d.hide();
-        return int(QDialog::Accepted);
+    const struct {
+        int language;
+        const char* caption;
+        const char* button;
+        const char* note;  // the CR LF of the note shows as a line break
+    } cases[] = {
+        {1, "Please Note", "OK",
+         "After a successful connection between the software and drive, such as in case of emergency, \n"
+         "please press the \"F8\" key, the motor off "},
+        {0, "注意", "确定", "当软件与驱动器间连接成功后,如遇到紧急情况,请按\"F8\"快捷键,使电机脱机!\n 按\"确定\"后进入连接"},
     };
-    Start();
-    EXPECT_EQ(caption, "Please Note");
-    EXPECT_EQ(button, "OK");
-    EXPECT_EQ(win->noteDialog()->size(), QSize(551, 113));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        TearDown();
+        WriteStoredLink(c.language);
+        QString caption, button, note;
+        prompt.onModal = [&](QDialog& d) {
+            d.show();  // what exec does first
+            caption = d.windowTitle();
+            button = d.findChild<QPushButton*>("Button1")->text();
+            note = d.findChild<QLabel*>("Label1")->text();
+            d.hide();
+            return int(QDialog::Accepted);
+        };
+        Start();
+        EXPECT_EQ(caption, QString::fromUtf8(c.caption));
+        EXPECT_EQ(button, QString::fromUtf8(c.button));
+        EXPECT_EQ(note, QString::fromUtf8(c.note));
+        EXPECT_EQ(win->noteDialog()->size(), QSize(551, 113));
+    }
 }
 
 TEST_F(Startup, DamagedSelectionDoesNotReadPastTheRecord) {
