@@ -76,14 +76,11 @@ public:
     bool Write(const uint8_t* bytes, size_t count) override
     {
         writes.push_back(NowUs());
-        const bool ok = inner_.Write(bytes, count);
-        if (AfterWrite) AfterWrite();
-        return ok;
+        return inner_.Write(bytes, count);
     }
     void DrainReceived() override { inner_.DrainReceived(); }
 
     std::vector<double> delivered, writes;
-    std::function<void()> AfterWrite;  // a variant of the port to try
 
 private:
     QtSerialPort& inner_;
@@ -177,10 +174,8 @@ std::vector<double> Turnarounds(const Stamps& s, const std::vector<double>& excl
 }
 
 // The real link and Qt port: `lists` RunQueue lists of reads, each turnaround split into
-// its legs. flushAfterWrite: the port variant that hands each request to the terminal at
-// once (QSerialPort::flush) instead of at the next event-loop pass. False when the
-// simulator or the port fails.
-bool MeasureLink(int lists, bool flushAfterWrite)
+// its legs. False when the simulator or the port fails.
+bool MeasureLink(int lists)
 {
     testing::SimProcess folder({});  // only for its temporary folder
     const std::string stampsPath = folder.Dir() + "/stamps.txt";
@@ -205,7 +200,6 @@ bool MeasureLink(int lists, bool flushAfterWrite)
     QSerialPort* device = qtPort.findChild<QSerialPort*>();
     if (!device) return false;
     QObject::connect(device, &QSerialPort::readyRead, [&] { readyRead.push_back(NowUs()); });
-    if (flushAfterWrite) port.AfterWrite = [device] { device->flush(); };
 
     uint8_t value[2] = {};
     int finished = 0, answered = 0;
@@ -259,8 +253,7 @@ bool MeasureLink(int lists, bool flushAfterWrite)
         legs[2].push_back(write - delivery);
         legs[3].push_back(start - write);
     }
-    std::printf("real link + QtSerialPort%s, %d lists of %d reads:\n",
-                flushAfterWrite ? " with flush() after each write" : "", lists, kListSize);
+    std::printf("real link + QtSerialPort, %d lists of %d reads:\n", lists, kListSize);
     std::printf("  %-40s %8s %8s %8s %9s   (n)\n", "microseconds", "median", "p90", "p99", "max");
     const Figures t = Summarize(total);
     PrintRow("answer end -> next request (simulator)", t);
@@ -346,7 +339,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "raw reader failed\n");
         return 1;
     }
-    if (!MeasureLink(lists, false)) return 1;
-    if (!MeasureLink(lists, true)) return 1;
+    if (!MeasureLink(lists)) return 1;
     return 0;
 }
