@@ -125,7 +125,9 @@ Figures Summarize(std::vector<double> v)
     v.erase(std::remove_if(v.begin(), v.end(), [](double x) { return std::isnan(x); }), v.end());
     if (v.empty()) return f;
     std::sort(v.begin(), v.end());
-    const auto at = [&](double q) { return v[std::min(v.size() - 1, static_cast<size_t>(std::ceil(q * v.size())) - 1)]; };
+    const auto at = [&](double q) {
+        return v[std::min(v.size() - 1, static_cast<size_t>(std::ceil(q * double(v.size()))) - 1)];
+    };
     f.median = v[v.size() / 2];
     f.p90 = at(0.90);
     f.p99 = at(0.99);
@@ -237,7 +239,9 @@ bool MeasureLink(int lists)
     Stamps s = ReadStamps(stampsPath);
     // Drop the warm-up list: stamps before the second list started.
     const double from = listStarts[1];
-    const auto trim = [from](std::vector<double>& v) { v.erase(v.begin(), std::lower_bound(v.begin(), v.end(), from)); };
+    const auto trim = [from](std::vector<double>& v) {
+        v.erase(v.begin(), std::lower_bound(v.begin(), v.end(), from));
+    };
     trim(s.answerEnd);
     trim(s.requestStart);
 

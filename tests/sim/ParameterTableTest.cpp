@@ -45,9 +45,10 @@ std::vector<std::string> Differences(const Table& host, const Table& drive)
     std::vector<std::string> out;
     for (const auto& [id, shape] : host) {
         const auto it = drive.find(id);
-        if (it == drive.end()) out.push_back("id " + std::to_string(id) + ": the drive lacks it");
+        const std::string name = "id " + std::to_string(id);
+        if (it == drive.end()) out.push_back(name + ": the drive lacks it");
         else if (!(it->second == shape))
-            out.push_back("id " + std::to_string(id) + ": program " + Describe(shape) + ", drive " + Describe(it->second));
+            out.push_back(name + ": program " + Describe(shape) + ", drive " + Describe(it->second));
     }
     for (const auto& [id, shape] : drive)
         if (!host.count(id)) out.push_back("id " + std::to_string(id) + ": the program does not know it");
