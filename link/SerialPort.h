@@ -24,7 +24,9 @@ public:
     virtual PortOpenError Open() = 0;
     virtual void Close() = 0;  // discards pending bytes; no-op when closed
     virtual bool IsOpen() const = 0;
-    // Queues the bytes without blocking; false when closed or count is 0.
+    // Queues the bytes without blocking and hands them to the system at once when it can
+    // take them, so a request is on the line when its answer time-out starts; false when
+    // closed or count is 0.
     virtual bool Write(const uint8_t* bytes, size_t count) = 0;
     // Hands over, through OnReceiveData and before returning, every byte the port already
     // holds (received but not yet delivered, or waiting in the operating system), without

@@ -100,9 +100,23 @@ bool QtSerialPort::Write(const uint8_t* bytes, size_t count)
 {
     if (count == 0 || !device_->isOpen())
         return false;
-    // Buffered by QSerialPort and written when the device can take it.
-    return device_->write(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count)) ==
-           static_cast<qint64>(count);
+    // Buffered by QSerialPort, then handed to the system at once when it can take them
+    // (a zero-time wait, never blocking). Left to the next pass of the event loop, a
+    // request would wait out a stall of the thread while its answer time-out runs, and
+    // the answer would then be taken for late.
+    if (device_->write(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count)) !=
+        static_cast<qint64>(count))
+        return false;
+    device_->waitForBytesWritten(0);
+    ClearWaitTimeout();
+    return true;
+}
+
+// A zero-time wait that found nothing to do reports a time-out; it is no fault of the port.
+void QtSerialPort::ClearWaitTimeout()
+{
+    if (device_->isOpen() && device_->error() == QSerialPort::TimeoutError)
+        device_->clearError();
 }
 
 void QtSerialPort::ReadArrived()
@@ -132,13 +146,10 @@ void QtSerialPort::DrainReceived()
         if (!device_->waitForReadyRead(0))
             break;
     }
-    if (device_->isOpen()) {
-        // Nothing more to read is reported as a time-out; it is no fault of the port.
-        if (device_->error() == QSerialPort::TimeoutError)
-            device_->clearError();
-        // Read by Qt but not emitted (a readyRead was being handled further up).
+    ClearWaitTimeout();
+    // Read by Qt but not emitted (a readyRead was being handled further up).
+    if (device_->isOpen())
         received_.append(device_->readAll());
-    }
     // A delivery already posted finds nothing left, or only later bytes.
     DeliverNow();
 }

@@ -36,6 +36,7 @@ private:
     void PostDelivery();
     void DeliverReceived();
     void DeliverNow();
+    void ClearWaitTimeout();
     void ErrorOccurred(QSerialPort::SerialPortError error);
 
     QSerialPort* device_;  // child of this

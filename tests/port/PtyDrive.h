@@ -1,10 +1,14 @@
 #pragma once
-// A scripted drive on the master side of a Pty, run by the test's event loop: it parses
-// the host's requests and answers each read with a value of its own id, so an answer that
-// lands in another record's field shows.
-#include <QSocketNotifier>
+// A scripted drive on the master side of a Pty, on a thread of its own like a real device,
+// so it answers while the test's GUI thread stalls. It parses the host's requests and
+// answers each read with a value of its own id, so an answer that lands in another
+// record's field shows.
+#include <poll.h>
 
-#include <functional>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "link/Codec.h"
@@ -18,25 +22,33 @@ public:
     struct Request {
         uint8_t command = 0;
         uint16_t id = 0;
-        uint8_t key = 0;
     };
 
-    explicit PtyDrive(Pty& pty, uint8_t address = 1)
-        : pty_(pty), address_(address), notifier_(pty.MasterFd(), QSocketNotifier::Read)
+    // autoAnswer false: the drive only records requests; the test writes the answers.
+    PtyDrive(Pty& pty, bool autoAnswer, int latencyMs = 2, uint8_t address = 1)
+        : pty_(pty), autoAnswer_(autoAnswer), latencyMs_(latencyMs), address_(address)
     {
         parser_.SetFrameHandler([this](uint8_t residue, const uint8_t* f, size_t length) {
-            Request r;
-            r.key = f[0];
-            r.command = f[3];
-            if (length >= 7) r.id = static_cast<uint16_t>(f[4] | f[5] << 8);
-            if (residue != 0) return;
-            requests.push_back(r);
-            const size_t index = requests.size() - 1;
-            if (onRequest && onRequest(index)) return;
-            if (autoAnswer) Send(Answer(r.id));
+            if (residue != 0 || length < 7) return;
+            const Request r{f[3], static_cast<uint16_t>(f[4] | f[5] << 8)};
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                requests_.push_back(r);
+            }
+            if (!autoAnswer_) return;
+            // The device's own answer latency, on its own thread.
+            std::this_thread::sleep_for(std::chrono::milliseconds(latencyMs_));
+            Send(Answer(r.id));
         });
-        QObject::connect(&notifier_, &QSocketNotifier::activated, [this] { ReadMaster(); });
+        thread_ = std::thread([this] { Run(); });
     }
+    ~PtyDrive()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    PtyDrive(const PtyDrive&) = delete;
+    PtyDrive& operator=(const PtyDrive&) = delete;
 
     // The two bytes a read of id is answered with.
     static std::vector<uint8_t> Value(uint16_t id)
@@ -53,23 +65,38 @@ public:
         return pty_.Send(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
     }
 
-    bool autoAnswer = true;
-    // Runs for each request once recorded; true: the hook sees to the answer itself.
-    std::function<bool(size_t index)> onRequest;
-    std::vector<Request> requests;
+    std::vector<Request> Requests() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return requests_;
+    }
+    void ClearRequests()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        requests_.clear();
+    }
 
 private:
-    void ReadMaster()
+    void Run()
     {
-        uint8_t buf[512];
-        ssize_t n;
-        while ((n = ::read(pty_.MasterFd(), buf, sizeof buf)) > 0) parser_.Feed(buf, static_cast<size_t>(n));
+        while (!stop_) {
+            pollfd p{pty_.MasterFd(), POLLIN, 0};
+            if (::poll(&p, 1, 10) <= 0) continue;
+            uint8_t buf[512];
+            const ssize_t n = ::read(pty_.MasterFd(), buf, sizeof buf);
+            if (n > 0) parser_.Feed(buf, static_cast<size_t>(n));
+        }
     }
 
     Pty& pty_;
-    uint8_t address_;
-    QSocketNotifier notifier_;
+    const bool autoAnswer_;
+    const int latencyMs_;
+    const uint8_t address_;
     ReceiveParser parser_{kRequestMark};
+    mutable std::mutex mutex_;
+    std::vector<Request> requests_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 }  // namespace ordalis::test
