@@ -41,8 +41,12 @@ TEST_F(LinkTest, TimeoutTakesInWhatThePortHoldsFirst) {
         if (c.waiting > 0 && c.waiting < frame.size()) {
             EXPECT_EQ(Sent(), Strings{"C137"}) << "half a frame: no re-send yet";
             EXPECT_EQ(link.AnswerTimer().Interval(), 20);
-            if (c.tailFollows) port.Inject({frame.begin() + static_cast<long>(c.waiting), frame.end()});
-            else AsFake(link.ParserResetTimer()).Fire(), Timeout();
+            if (c.tailFollows) {
+                port.Inject({frame.begin() + static_cast<long>(c.waiting), frame.end()});
+            } else {
+                AsFake(link.ParserResetTimer()).Fire();  // the line stays quiet: the half frame goes
+                Timeout();
+            }
         }
         EXPECT_EQ(Sent(), c.sent);
         EXPECT_EQ(f137[0], c.field137);
