@@ -108,7 +108,10 @@ void MainWindow::BuildMenus() {
 // The session's events, as the main window shows them.
 void MainWindow::ConnectSession() {
     // A new connection: a finished read-back's panel must not come back in its middle.
-    connect(&drive_, &DriveSession::ConnectStarted, this, [this] { progress_->Timer()->stop(); });
+    connect(&drive_, &DriveSession::ConnectStarted, this, [this] {
+        progress_->Timer()->stop();
+        progress_->close();
+    });
     connect(&drive_, &DriveSession::ReadBackStarted, this, [this](int total) {
         progress_->Gauge()->setMaximum(total);
         progress_->Gauge()->setValue(0);
@@ -148,6 +151,7 @@ void MainWindow::ConnectButtons() {
 void MainWindow::FormShow() {
     // A finished read-back's pending panel does not come back under the new language.
     progress_->Timer()->stop();
+    progress_->close();
     SetMainMenu(menus_[state_.settings.LanguageIndex]);
     for (const char* g : {"ChFile", "EnFile", "ChSetting", "EnSetting", "chView", "EnView"})
         Group(g)->menuAction()->setVisible(false);

@@ -15,6 +15,8 @@ AddressSearch::AddressSearch(DriveSession& drive, QObject* parent)
     : QObject(parent), drive_(drive), state_(drive.State()) {
     binding_ = state_.callbacks.AddressSearchStep.Bind(
         [this](uint16_t status, const uint8_t*, uint8_t) { AddressSearchStep(status); });
+    // A connection (Retry of the failure dialog, say) takes the port over.
+    connect(&drive_, &DriveSession::ConnectStarted, this, &AddressSearch::Stop);
 }
 
 AddressSearch::~AddressSearch() { Stop(); }
@@ -68,6 +70,11 @@ void AddressSearch::AddressSearchStep(uint16_t status) {
             return;
         }
         NextAddress(false);
+    } else if (status == Failed) {
+        // The queue probes the same address once more; when it gives up the list ends
+        // and the address counts as not answering.
+        const QueueState& q = link.Queue(RunQueue);
+        if (q.index >= q.count) NextAddress(false);
     } else if (status >= 2 && status <= 255) {
         // A drive code ends the search at this address, without a message; the port
         // stays open.
@@ -75,7 +82,7 @@ void AddressSearch::AddressSearchStep(uint16_t status) {
         Restore();
         emit EndedAtDriveCode(address);
     }
-    // 132: the queue probes the same address again. 4096: the probe just went out.
+    // 4096: the probe just went out.
 }
 
 void AddressSearch::NextAddress(bool online) {

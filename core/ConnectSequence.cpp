@@ -21,6 +21,8 @@ void DriveSession::After(int ms, std::function<void()> step) {
     stepTimer_->Start(ms);
 }
 
+// The port is about to be taken over: a connection being set up or read back ends here,
+// with nothing left on the wire that could time out into a failure dialog later.
 void DriveSession::Cancel() {
     stepTimer_->Stop();
     step_ = nullptr;
@@ -29,7 +31,12 @@ void DriveSession::Cancel() {
         switching_ = false;
         state_.link.Release(true);
     }
-    if (phase_ == Phase::Connecting) phase_ = Phase::Idle;
+    if (phase_ == Phase::Connecting || phase_ == Phase::ReadingBack) {
+        readBackEnded_ = true;
+        state_.link.ResetLink();
+        state_.link.SetRunDelay(0);
+        phase_ = Phase::Idle;
+    }
 }
 
 bool DriveSession::OpenPort() {
@@ -59,6 +66,7 @@ void DriveSession::ConnectDrive(uint8_t port, int32_t baud, uint8_t address) {
     DriveLink& link = state_.link;
     SerialPort& serial = state_.Port();
     link.ResetLink();
+    link.SetRunDelay(0);
     link.SlaveAddress = address;
     targetBaud_ = baud;
     serial.SetCommName("COM" + std::to_string(port));

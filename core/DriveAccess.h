@@ -45,7 +45,8 @@ enum class WriteOutcome {
     Unchanged,   // equal to the mirror: nothing stored, nothing sent
     OutOfRange,  // outside [min, max]: nothing stored, nothing sent; the caller tells the user
     Unknown,     // not a writable parameter of the mirror
-    Stored,      // stored, but not sent: a connection is being set up on the port
+    NotSent,     // nothing stored: no write can go out now (a connection is being set up,
+                 // the link is lost, or another write is still on its way)
     Queued,      // stored and its one-record write queued on the Lev2Queue
 };
 
@@ -62,12 +63,15 @@ public:
     virtual const CommandLists& Lists() const = 0;
     virtual uint8_t Language() const = 0;
     virtual UiPrompt& Prompt() = 0;
-    virtual DriveCallbacks& Callbacks() = 0;
+    // The completion slots a window may bind; the session's own stay out of reach.
+    virtual DialogSlots& Dialogs() = 0;
+    virtual ScopeSlots& Scope() = 0;
+    virtual FileSlots& Files() = 0;
 
     // Compare with the mirror, range-check, store, queue the one-record write.
     virtual WriteOutcome WriteParameter(uint16_t id, int64_t value, ValueRange range) = 0;
     // Queues a list on the named queue; false when nothing may go out now (a connection
-    // is being set up on the port).
+    // is being set up, the link is lost, or the Poll/Lev2 queue is still busy).
     virtual bool SendList(QueueLevel level, const CommandList& list) = 0;
     // While the registration lives, every status poll includes the kind's reads and
     // onPolled runs after each completed cycle that read them.

@@ -138,16 +138,13 @@ void DriveSession::ReadBackStep(uint16_t status) {
     // Every status but these ends a record of the list: it tells which one failed.
     const int record = readBackPos_++;
     if (status != Answered) {
-        if (status == Retrying) {
-            --readBackPos_;
-            return;
-        }
         // A refused record (132) or a drive condition code: say which one and leave the
         // read-back, rather than leave the progress display waiting for a count it will
         // never reach. Panel and tool bar stay off: part of the mirror is stale.
         readBackEnded_ = true;
         const uint16_t id = record < readBackList_->Count ? readBackList_->Records[record].ParamId : 0;
         state_.link.StopRunQueue();
+        state_.link.SetRunDelay(0);
         phase_ = Phase::Idle;
         const QString text = Text(state_, kReadBackFailed).arg(ParameterForMessage(id));
         RunDeferred(this, [this, text] { emit ReadBackFailed(text); });
@@ -166,6 +163,7 @@ void DriveSession::ReadBackStep(uint16_t status) {
 
 void DriveSession::FinishReadBack() {
     readBackEnded_ = true;
+    state_.link.SetRunDelay(0);
     phase_ = Phase::Connected;
     const std::string name = state_.mirror.ModelName();
     const QString model = QString::fromStdString(name);
@@ -193,11 +191,16 @@ bool DriveSession::Wants(PollKind kind) const {
 }
 
 void DriveSession::Notify(PollKind kind) {
-    // A copy: a window may end its registration from inside its refresh.
-    std::vector<std::function<void()>> calls;
+    // By id: a refresh may end its own or another window's registration.
+    std::vector<uint64_t> ids;
     for (const PollRequest& r : polls_)
-        if (r.kind == kind && r.onPolled) calls.push_back(r.onPolled);
-    for (auto& call : calls) call();
+        if (r.kind == kind) ids.push_back(r.id);
+    for (uint64_t id : ids) {
+        const auto it = std::find_if(polls_.begin(), polls_.end(), [id](const PollRequest& r) { return r.id == id; });
+        if (it == polls_.end() || !it->onPolled) continue;
+        const std::function<void()> call = it->onPolled;
+        call();
+    }
 }
 
 void DriveSession::RdErrorIntvalTimer() {
@@ -241,18 +244,27 @@ WriteOutcome DriveSession::WriteParameter(uint16_t id, int64_t value, ValueRange
     if (!p || p->Type == ParamType::Text) return WriteOutcome::Unknown;
     if (MirrorValue(state_.mirror, *p) == value) return WriteOutcome::Unchanged;
     if (value < range.min || value > range.max) return WriteOutcome::OutOfRange;
+    // A write that cannot go out now is not stored either: the mirror keeps matching the drive.
+    if (!CanSend(Lev2Queue)) return WriteOutcome::NotSent;
     switch (p->Type) {
         case ParamType::I16: state_.mirror.SetI16(id, static_cast<int16_t>(value)); break;
         case ParamType::U16: state_.mirror.SetU16(id, static_cast<uint16_t>(value)); break;
         case ParamType::I32: state_.mirror.SetI32(id, static_cast<int32_t>(value)); break;
         case ParamType::Text: break;
     }
-    return SendList(Lev2Queue, state_.lists.WriteParamList(id)) ? WriteOutcome::Queued : WriteOutcome::Stored;
+    SendList(Lev2Queue, state_.lists.WriteParamList(id));
+    return WriteOutcome::Queued;
+}
+
+// Nothing but the wake-up byte may go out until the port runs at 9600 again; after a lost
+// link nothing goes out until a new connection; a busy Poll or Lev2 queue drops a load.
+bool DriveSession::CanSend(QueueLevel level) const {
+    if (waking_ || state_.link.IsLinkLost()) return false;
+    return level == RunQueue || !state_.link.Queue(level).busy;
 }
 
 bool DriveSession::SendList(QueueLevel level, const CommandList& list) {
-    // Nothing but the wake-up byte may go out until the port runs at 9600 again.
-    if (waking_) return false;
+    if (!CanSend(level)) return false;
     switch (level) {
         case RunQueue: state_.link.SendRunList(list); break;
         case PollQueue: state_.link.SendPollList(list); break;

@@ -62,7 +62,9 @@ public:
     const CommandLists& Lists() const override { return state_.lists; }
     uint8_t Language() const override { return state_.settings.LanguageIndex; }
     UiPrompt& Prompt() override { return prompt_; }
-    DriveCallbacks& Callbacks() override { return state_.callbacks; }
+    DialogSlots& Dialogs() override { return state_.callbacks; }
+    ScopeSlots& Scope() override { return state_.callbacks; }
+    FileSlots& Files() override { return state_.callbacks; }
     WriteOutcome WriteParameter(uint16_t id, int64_t value, ValueRange range) override;
     bool SendList(QueueLevel level, const CommandList& list) override;
     PollRegistration RegisterPoll(PollKind kind, std::function<void()> onPolled) override;
@@ -109,6 +111,7 @@ private:
     void FinishReadBack();
     bool Wants(PollKind kind) const;
     void Notify(PollKind kind);
+    bool CanSend(QueueLevel level) const;
 
     Session& state_;
     UiPrompt& prompt_;

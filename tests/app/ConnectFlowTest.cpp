@@ -11,6 +11,7 @@ namespace {
 class ConnectFlow : public AppFixture {
 protected:
     int scopeGains = 0, velocityFactors = 0, paraRefresh = 0, pulseRefresh = 0;
+    bool inTimeout = false;
 
     void SetUp() override {
         port.Open();
@@ -170,6 +171,28 @@ TEST_F(ConnectFlow, RefusedRecordOverTheLinkIsReportedOnceAndStopsTheList) {
     AnswerAll(session->lists.ReadBackList34.Records[0].ParamId);
     QApplication::processEvents();
     EXPECT_TRUE(prompt.messages.last().startsWith("Parameter ")) << prompt.messages.last().toStdString();
+}
+
+// The failure dialog used to open inside the link's time-out handling (a nested event
+// loop in the link): through the real link and event loop it opens once that has returned.
+TEST_F(ConnectFlow, PollTimeOutThroughTheLinkOpensTheFailureDialogAfterwards) {
+    ReadBack("TR560");
+    session->link.ResetLink();
+    prompt.modals.clear();
+    prompt.onModal = [this](QDialog&) {
+        EXPECT_FALSE(inTimeout) << "modal window inside the link's time-out handling";
+        return int(QDialog::Rejected);
+    };
+    drive->RdErrorIntvalTimer();  // nobody answers
+    for (int i = 0; i < 4; ++i) {
+        inTimeout = true;
+        timers.Advance(200);
+        inTimeout = false;
+    }
+    EXPECT_FALSE(drive->IsPolling());
+    EXPECT_TRUE(prompt.modals.isEmpty());
+    QApplication::processEvents();
+    EXPECT_EQ(prompt.modals, QStringList{"TForm9"});
 }
 
 TEST_F(ConnectFlow, LostDriveStopsThePollAndOpensTheFailureDialogOnce) {

@@ -102,7 +102,8 @@ TEST_F(ConnectorTest, NothingButTheWakeUpByteGoesOutAt110Baud) {
     EXPECT_FALSE(drive.IsPolling());
     const CommandList write = session.lists.WriteParamList(pid::Cp);
     EXPECT_EQ(drive.SendList(Lev2Queue, write), false);
-    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1200, {0, 32767}), WriteOutcome::Stored);
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1200, {0, 32767}), WriteOutcome::NotSent);
+    EXPECT_EQ(session.mirror.GetI16(pid::Cp), 0);
     drive.RdErrorIntvalTimer();
     Run(159);
     EXPECT_EQ(port.events, (Strings{"0 name COM1", "0 baud 110", "0 open", "50 write 00"}));

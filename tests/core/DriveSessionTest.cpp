@@ -88,7 +88,7 @@ TEST_F(DriveSessionTest, Hv120AndUnknownModelsReadBackWithoutPoll) {
 TEST_F(DriveSessionTest, ARefusedReadBackRecordEndsTheReadBackWithItsName) {
     const struct {
         uint8_t code;
-    } cases[] = {{1}, {5}};
+    } cases[] = {{1}, {5}, {129}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         failed.clear();
@@ -168,8 +168,18 @@ TEST_F(DriveSessionTest, WriteParameterComparesChecksStoresAndQueues) {
     EXPECT_TRUE(port.written.empty());
     EXPECT_EQ(drive.WriteParameter(pid::Cp, 1200, {0, 32767}), WriteOutcome::Queued);
     EXPECT_EQ(session.mirror.GetI16(pid::Cp), 1200);
+    // A second write while the first is on its way, and any write after a lost link, is
+    // neither stored nor sent: the mirror keeps matching the drive.
+    EXPECT_EQ(drive.WriteParameter(pid::Ci, 50, {0, 32767}), WriteOutcome::NotSent);
     Run(10);
     EXPECT_EQ(Requests(), (std::vector<std::string>{"D0@1"}));
+    bus.drives.clear();
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1300, {0, 32767}), WriteOutcome::Queued);
+    Run(1000);
+    ASSERT_TRUE(session.link.IsLinkLost());
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1400, {0, 32767}), WriteOutcome::NotSent);
+    EXPECT_EQ(session.mirror.GetI16(pid::Cp), 1300);
+    EXPECT_FALSE(drive.SendList(Lev2Queue, session.lists.EepromSaveList));
 }
 
 }  // namespace
