@@ -4,23 +4,19 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 
 #include "app/LinkTree.h"
-#include "app/MainMenus.h"
+#include "app/MenuBars.h"
 #include "app/MainTexts.h"
 #include "app/NoteDialog.h"
 #include "app/ProgressWindow.h"
@@ -55,7 +51,8 @@ MainWindow::MainWindow(Session& state, DriveSession& drive, UiPrompt& prompt, co
     const int16_t channels[TraceChannels] = {1, 2, 0, 0, 0, 0};
     std::copy(std::begin(channels), std::end(channels), state_.trace.TraceVariable);
 
-    BuildMenus();
+    menus_ = new MenuBars(this, state_.settings.LanguageIndex);
+    setMenuWidget(menus_->Holder());
     layout_ = BuildMainLayout(this);
 
     selComModeDelay_ = new QTimer(this);
@@ -79,55 +76,16 @@ MainWindow::MainWindow(Session& state, DriveSession& drive, UiPrompt& prompt, co
     ConnectButtons();
     ConnectSession();
 
-    setFixedSize(kMainClientWidth, kMainClientHeight + menuHolder_->sizeHint().height());
+    setFixedSize(kMainClientWidth, kMainClientHeight + menus_->Holder()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::BuildMenus() {
-    menus_[0] = BuildChineseMenu(this);
-    menus_[1] = BuildEnglishMenu(this);
-    // Both menus stay alive for the whole run; the holder shows the current one.
-    menuHolder_ = new QWidget(this);
-    auto* menuLayout = new QVBoxLayout(menuHolder_);
-    menuLayout->setContentsMargins(0, 0, 0, 0);
-    menuLayout->setSpacing(0);
-    for (QMenuBar* bar : menus_) {
-        bar->setParent(menuHolder_);
-        menuLayout->addWidget(bar);
-    }
-    // The same height for both, so swapping them leaves the client area alone.
-    const int menuHeight = std::max(menus_[0]->sizeHint().height(), menus_[1]->sizeHint().height());
-    for (QMenuBar* bar : menus_) bar->setFixedHeight(menuHeight);
-    setMenuWidget(menuHolder_);
-    SetMainMenu(menus_[state_.settings.LanguageIndex]);
-}
-
 // The session's events, as the main window shows them.
 void MainWindow::ConnectSession() {
-    // A new connection: a finished read-back's panel must not come back in its middle.
-    connect(&drive_, &DriveSession::ConnectStarted, this, [this] {
-        progress_->Timer()->stop();
-        progress_->close();
-    });
-    connect(&drive_, &DriveSession::ReadBackStarted, this, [this](int total) {
-        progress_->Gauge()->setMaximum(total);
-        progress_->Gauge()->setValue(0);
-    });
-    connect(&drive_, &DriveSession::ReadBackProgress, this, [this](int done, int) {
-        progress_->Label()->setText(ProgressWindow::kReadText.Text(state_.settings.LanguageIndex));
-        progress_->Gauge()->setValue(done);
-        if (!progress_->isVisible()) progress_->show();
-    });
-    connect(&drive_, &DriveSession::ReadBackDone, this, [this] { progress_->Timer()->start(); });
-    connect(&drive_, &DriveSession::ReadBackFailed, this, [this](const QString& text) {
-        // Panel and tool bar stay off until a read-back completes.
-        progress_->Timer()->stop();
-        progress_->close();
-        prompt_.ShowText(text);
-    });
+    progress_->Follow(drive_, state_.settings, prompt_);
     connect(&drive_, &DriveSession::DriveReady, this,
             [this](const QString& model) { SetupModelPanel(model.toStdString()); });
     connect(&drive_, &DriveSession::LinkLost, this, &MainWindow::ShowConnectionFailure);
@@ -150,9 +108,8 @@ void MainWindow::ConnectButtons() {
 
 void MainWindow::FormShow() {
     // A finished read-back's pending panel does not come back under the new language.
-    progress_->Timer()->stop();
-    progress_->close();
-    SetMainMenu(menus_[state_.settings.LanguageIndex]);
+    progress_->Abandon();
+    menus_->Show(state_.settings.LanguageIndex);
     for (const char* g : {"ChFile", "EnFile", "ChSetting", "EnSetting", "chView", "EnView"})
         Group(g)->menuAction()->setVisible(false);
     for (const char* g : {"ChTool", "EnTool", "ChLang", "EnLang"}) Group(g)->menuAction()->setVisible(true);
@@ -236,11 +193,9 @@ void MainWindow::SetLanguage(uint8_t languageIndex) {
     FormShow();
 }
 
-QMenuBar* MainWindow::currentMenu() const { return menus_[1]->isHidden() ? menus_[0] : menus_[1]; }
+QMenuBar* MainWindow::currentMenu() const { return menus_->Current(); }
 
-void MainWindow::SetMainMenu(QMenuBar* bar) {
-    for (QMenuBar* m : menus_) m->setVisible(m == bar);
-}
+QMenuBar* MainWindow::menu(int languageIndex) const { return menus_->Bar(languageIndex); }
 
 void MainWindow::SetHints() {
     const uint8_t lang = state_.settings.LanguageIndex;

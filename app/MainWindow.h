@@ -22,6 +22,7 @@ namespace ordalis {
 struct Session;
 class ConnectionFailureDialog;
 class DriveSession;
+class MenuBars;
 class NoteDialog;
 class ProgressWindow;
 class UiPrompt;
@@ -56,7 +57,7 @@ public:
     NoteDialog* noteDialog() const { return note_; }
     ConnectionFailureDialog* failureDialog() const { return failure_; }
     QMenuBar* currentMenu() const;
-    QMenuBar* menu(int languageIndex) const { return menus_[languageIndex ? 1 : 0]; }
+    QMenuBar* menu(int languageIndex) const;
     DialogWindows& dialogs() { return windows_; }
     const QString& settingsPath() const { return paths_.write; }
 
@@ -72,12 +73,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildMenus();
     void ConnectMenus();
-    void ConnectLanguageItems();
     void ConnectButtons();
     void ConnectSession();
-    void SetMainMenu(QMenuBar* bar);
     void SetHints();
     void ShowDialog(QWidget* window);
     void ShowCommLog();
@@ -92,8 +90,7 @@ private:
     SettingsPaths paths_;
     WizardContext wizard_;
 
-    std::array<QMenuBar*, 2> menus_{};
-    QWidget* menuHolder_ = nullptr;
+    MenuBars* menus_ = nullptr;
     MainLayout layout_;
     QTimer* selComModeDelay_ = nullptr;
     ProgressWindow* progress_ = nullptr;

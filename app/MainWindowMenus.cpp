@@ -1,5 +1,4 @@
-// The main window's menu items, the language items' check marks and the tool bar's
-// ten-click switch to the Chinese menu.
+// The main window's menu items and the tool bar's ten-click switch to the Chinese menu.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,22 +7,13 @@
 #include <QToolButton>
 
 #include "app/MainWindow.h"
+#include "app/MenuBars.h"
 
 namespace ordalis {
 
-QAction* MainWindow::Action(const char* name) const {
-    const QString n = QString::fromLatin1(name);
-    for (QMenuBar* bar : menus_)
-        if (auto* a = bar->findChild<QAction*>(n)) return a;
-    return nullptr;
-}
+QAction* MainWindow::Action(const char* name) const { return menus_->Action(name); }
 
-QMenu* MainWindow::Group(const char* name) const {
-    const QString n = QString::fromLatin1(name);
-    for (QMenuBar* bar : menus_)
-        if (auto* m = bar->findChild<QMenu*>(n)) return m;
-    return nullptr;
-}
+QMenu* MainWindow::Group(const char* name) const { return menus_->Group(name); }
 
 void MainWindow::ConnectMenus() {
     auto on = [this](const char* name, auto slot) { connect(Action(name), &QAction::triggered, this, slot); };
@@ -37,34 +27,7 @@ void MainWindow::ConnectMenus() {
     on("CH_MV_Attribute", [this] { ShowDialog(windows_.Properties); });
     on("EN_MV_Attribute", [this] { ShowDialog(windows_.Properties); });
     on("CH_MV_ComInfo", [this] { ShowCommLog(); });
-    ConnectLanguageItems();
-}
-
-// Qt ticks a checkable item by itself when it is chosen; the language items' marks
-// follow their own rules only, so that toggle is undone before the rule runs.
-void MainWindow::ConnectLanguageItems() {
-    auto on = [this](const char* name, auto rule) {
-        QAction* item = Action(name);
-        connect(item, &QAction::triggered, this, [item, rule](bool checkedByQt) {
-            item->setChecked(!checkedByQt);
-            rule();
-        });
-    };
-    on("English1", [this] {
-        Action("English2")->setChecked(true);
-        Action("Chinese1")->setChecked(false);
-        SetLanguage(1);
-    });
-    on("Chinese1", [this] {
-        Action("English1")->setChecked(false);
-        Action("chinesesim")->setChecked(true);
-        SetLanguage(0);
-    });
-    on("chinesesim", [this] { Action("chinesesim")->setChecked(true); });
-    on("English2", [this] {
-        Action("English2")->setChecked(true);
-        Action("Chinese1")->setChecked(false);
-    });
+    menus_->ConnectLanguageItems([this](uint8_t language) { SetLanguage(language); });
 }
 
 void MainWindow::ShowCommLog() {
@@ -92,7 +55,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::ToolBarClicked() {
     if (++toolBarClicks_ >= 10) {
         toolBarClicks_ = 0;
-        SetMainMenu(menus_[0]);
+        menus_->Show(0);
     }
 }
 

@@ -4,6 +4,10 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include "core/DriveSession.h"
+#include "core/Session.h"
+#include "core/UiPrompt.h"
+
 namespace ordalis {
 
 const TextPair ProgressWindow::kReadText{"读RAM参数", "Read RAM Data "};
@@ -40,6 +44,31 @@ ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent) {
 void ProgressWindow::Timer1Timer() {
     timer_->stop();
     emit Finished();
+}
+
+void ProgressWindow::Abandon() {
+    timer_->stop();
+    close();
+}
+
+void ProgressWindow::Follow(DriveSession& drive, const Settings& settings, UiPrompt& prompt) {
+    // A new connection: a finished read-back's panel must not come back in its middle.
+    connect(&drive, &DriveSession::ConnectStarted, this, &ProgressWindow::Abandon);
+    connect(&drive, &DriveSession::ReadBackStarted, this, [this](int total) {
+        gauge_->setMaximum(total);
+        gauge_->setValue(0);
+    });
+    connect(&drive, &DriveSession::ReadBackProgress, this, [this, &settings](int done, int) {
+        label_->setText(kReadText.Text(settings.LanguageIndex));
+        gauge_->setValue(done);
+        if (!isVisible()) show();
+    });
+    connect(&drive, &DriveSession::ReadBackDone, this, [this] { timer_->start(); });
+    connect(&drive, &DriveSession::ReadBackFailed, this, [this, &prompt](const QString& text) {
+        // Panel and tool bar stay off until a read-back completes.
+        Abandon();
+        prompt.ShowText(text);
+    });
 }
 
 }  // namespace ordalis

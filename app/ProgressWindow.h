@@ -11,6 +11,10 @@ class QTimer;
 
 namespace ordalis {
 
+class DriveSession;
+class UiPrompt;
+struct Settings;
+
 class ProgressWindow : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +29,11 @@ public:
 
     // Timer1 fired: stops it and tells the main window.
     void Timer1Timer();
+    // Counts the session's read-backs: opens with the first answer, starts Timer1 after
+    // the last; a read-back that fails, or a new connection, closes it without Finished.
+    void Follow(DriveSession& drive, const Settings& settings, UiPrompt& prompt);
+    // Closes without Finished: the panel does not come back.
+    void Abandon();
 
 signals:
     void Finished();

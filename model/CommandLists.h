@@ -49,8 +49,8 @@ public:
     void CommonCallback(uint16_t status, const uint8_t* data, uint8_t length);
 
     // Connection (RunQueue)
-    // comm test, 'D' 53 (BaudSwitchStep), 'C' 55 (IdentifyDone). The model-name read clears
-    // the field behind the answer's bytes before IdentifyDone runs.
+    // comm test, 'D' 53 (BaudSwitchStep), 'C' 55 (IdentifyDone). The model-name record is a
+    // text target: the link clears the field behind a copied name before IdentifyDone runs.
     CommandList ProbeList;
     CommandList AddressTestList;  // comm test of 2 bytes (AddressSearchStep)
     // Read-back (RunQueue, ReadBackStep): HV120 and the LQ/TR models
