@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QPoint>
+#include <QVector>
+#include <vector>
+
+class QPainter;
+
+namespace ordalis::scope {
+
+// Maps a sample (x, y) to the pixel (left + nearest(sx*x + ox), top + nearest(sy*y + oy)).
+struct PixelMap {
+    double sx = 0, ox = 0, sy = 0, oy = 0;
+    int left = 0, top = 0;
+};
+
+// The pixel points of one curve, as the per-segment drawing joins them.
+std::vector<QPoint> CurvePoints(const double* xs, const double* ys, int count, const PixelMap& map);
+
+// A polyline that draws the same pixels as joining every pair of consecutive samples,
+// with the samples of each run in one pixel column folded into at most four points:
+// the run's first sample, its minimum and maximum (every spike keeps its tip), its last
+// sample. The join from one column to the next stays the original segment, so steep
+// edges keep their pixels in both columns. Where samples are sparser than pixels the
+// result is the plain polyline of all points.
+void FoldColumns(const double* xs, const double* ys, int count, const PixelMap& map,
+                 std::vector<QPoint>& out);
+
+// Both drawings expect the painter's pen, antialiasing and clip to be set; points are
+// drawn at pixel centres.
+void DrawCurveFast(QPainter& painter, const double* xs, const double* ys, int count,
+                   const PixelMap& map, std::vector<QPoint>& scratch);
+// One antialiased line per pair of consecutive samples (the reference drawing).
+void DrawCurvePerSegment(QPainter& painter, const double* xs, const double* ys, int count,
+                         const PixelMap& map);
+
+}  // namespace ordalis::scope
