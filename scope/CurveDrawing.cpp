@@ -1,7 +1,8 @@
 #include "scope/CurveDrawing.h"
 
 #include <QPainter>
-#include <climits>
+#include <algorithm>
+#include <cstdlib>
 
 namespace ordalis::scope {
 
@@ -27,51 +28,90 @@ std::vector<QPoint> CurvePoints(const double* xs, const double* ys, int count, c
     return points;
 }
 
-// The reduction reads every sample once and is bound by memory; it is built for a newer
-// instruction set as well, chosen at run time, so that it does not pay the penalty of
-// plain SSE code running after the wide vector code in Qt's fills.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("arch=x86-64-v3", "default")))
+// The reductions read every sample once and are bound by memory; they are built for a
+// newer instruction set as well, chosen at run time, so that they do not pay the penalty
+// of plain SSE code running after the wide vector code of Qt's fills.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#define ORDALIS_WIDE_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define ORDALIS_WIDE_CLONES
 #endif
-void FoldColumns(const double* xs, const double* ys, int count, const PixelMap& map,
-                 std::vector<QPoint>& out) {
-    out.clear();
-    if (count <= 0) return;
-    int column = INT_MIN, first = 0, last = 0, lo = 0, hi = 0;
-    auto flush = [&] {
-        const int x = map.left + column;
-        out.emplace_back(x, map.top + first);
-        if (lo != hi) {
-            // Visit both extremes on the shorter way from the first to the last sample.
-            if (std::abs(first - lo) + std::abs(hi - last) <= std::abs(first - hi) + std::abs(lo - last)) {
-                out.emplace_back(x, map.top + lo);
-                out.emplace_back(x, map.top + hi);
-            } else {
-                out.emplace_back(x, map.top + hi);
-                out.emplace_back(x, map.top + lo);
-            }
-            out.emplace_back(x, map.top + last);
-        }
-    };
+
+ORDALIS_WIDE_CLONES
+std::vector<ColumnRun> ColumnRuns(const double* xs, int count, double sx, double ox) {
+    std::vector<ColumnRun> runs;
+    int column = 0;
     for (int i = 0; i < count; ++i) {
-        const int px = PixelOf(map.sx * xs[i] + map.ox);
-        const int py = PixelOf(map.sy * ys[i] + map.oy);
-        if (px != column) {
-            if (column != INT_MIN) flush();
+        const int px = PixelOf(sx * xs[i] + ox);
+        if (i == 0 || px != column) {
+            runs.push_back({i, px});
             column = px;
-            first = last = lo = hi = py;
-        } else {
-            last = py;
-            lo = py < lo ? py : lo;
-            hi = py > hi ? py : hi;
         }
     }
-    flush();
+    return runs;
 }
 
-void DrawCurveFast(QPainter& painter, const double* xs, const double* ys, int count,
+ORDALIS_WIDE_CLONES
+void MinMax(const double* v, int n, double& lo, double& hi) {
+    // Four independent accumulators: one chain of min/max would wait on its own latency.
+    double l0 = v[0], l1 = v[0], l2 = v[0], l3 = v[0];
+    double h0 = v[0], h1 = v[0], h2 = v[0], h3 = v[0];
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        l0 = v[i] < l0 ? v[i] : l0;
+        l1 = v[i + 1] < l1 ? v[i + 1] : l1;
+        l2 = v[i + 2] < l2 ? v[i + 2] : l2;
+        l3 = v[i + 3] < l3 ? v[i + 3] : l3;
+        h0 = v[i] > h0 ? v[i] : h0;
+        h1 = v[i + 1] > h1 ? v[i + 1] : h1;
+        h2 = v[i + 2] > h2 ? v[i + 2] : h2;
+        h3 = v[i + 3] > h3 ? v[i + 3] : h3;
+    }
+    for (; i < n; ++i) {
+        l0 = v[i] < l0 ? v[i] : l0;
+        h0 = v[i] > h0 ? v[i] : h0;
+    }
+    lo = std::min(std::min(l0, l1), std::min(l2, l3));
+    hi = std::max(std::max(h0, h1), std::max(h2, h3));
+}
+
+void FoldColumns(const std::vector<ColumnRun>& runs, const double* ys, int count, const PixelMap& map,
+                 std::vector<QPoint>& out) {
+    out.clear();
+    for (size_t r = 0; r < runs.size() && runs[r].start < count; ++r) {
+        const int start = runs[r].start;
+        const int end = r + 1 < runs.size() && runs[r + 1].start < count ? runs[r + 1].start : count;
+        const int x = map.left + runs[r].column;
+        const int first = PixelOf(map.sy * ys[start] + map.oy);
+        out.emplace_back(x, map.top + first);
+        if (end - start == 1) continue;
+        // The pixel mapping is monotonic, so the extreme values give the extreme rows.
+        double vLo, vHi;
+        MinMax(ys + start, end - start, vLo, vHi);
+        const int a = PixelOf(map.sy * vLo + map.oy), b = PixelOf(map.sy * vHi + map.oy);
+        const int lo = std::min(a, b), hi = std::max(a, b);
+        const int last = PixelOf(map.sy * ys[end - 1] + map.oy);
+        if (lo == hi) continue;
+        // Visit both extremes on the shorter way from the first to the last sample.
+        if (std::abs(first - lo) + std::abs(hi - last) <= std::abs(first - hi) + std::abs(lo - last)) {
+            out.emplace_back(x, map.top + lo);
+            out.emplace_back(x, map.top + hi);
+        } else {
+            out.emplace_back(x, map.top + hi);
+            out.emplace_back(x, map.top + lo);
+        }
+        out.emplace_back(x, map.top + last);
+    }
+}
+
+void FoldColumns(const double* xs, const double* ys, int count, const PixelMap& map,
+                 std::vector<QPoint>& out) {
+    FoldColumns(ColumnRuns(xs, count, map.sx, map.ox), ys, count, map, out);
+}
+
+void DrawCurveFast(QPainter& painter, const std::vector<ColumnRun>& runs, const double* ys, int count,
                    const PixelMap& map, std::vector<QPoint>& scratch) {
-    FoldColumns(xs, ys, count, map, scratch);
+    FoldColumns(runs, ys, count, map, scratch);
     if (scratch.size() < 2) return;  // a single point: the per-segment drawing shows nothing either
     painter.save();
     painter.translate(0.5, 0.5);
