@@ -4,6 +4,7 @@ set -euo pipefail
 PKGS=(build-essential cmake ninja-build pkg-config
       qt6-base-dev qt6-serialport-dev libgl-dev
       libgtest-dev libgmock-dev googletest libbenchmark-dev
+      libqcustomplot-dev libqcustomplot2.1-qt6
       fonts-noto-cjk xvfb xauth)
 missing=()
 for p in "${PKGS[@]}"; do
