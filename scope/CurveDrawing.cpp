@@ -110,12 +110,39 @@ void FoldColumns(const double* xs, const double* ys, int count, const PixelMap& 
 }
 
 void DrawCurveFast(QPainter& painter, const std::vector<ColumnRun>& runs, const double* ys, int count,
-                   const PixelMap& map, std::vector<QPoint>& scratch) {
+                   const PixelMap& map, std::vector<QPoint>& scratch, const DirectSpans* direct) {
     FoldColumns(runs, ys, count, map, scratch);
     if (scratch.size() < 2) return;  // a single point: the per-segment drawing shows nothing either
     painter.save();
     painter.translate(0.5, 0.5);
-    painter.drawPolyline(scratch.data(), static_cast<int>(scratch.size()));
+    if (!direct) {
+        painter.drawPolyline(scratch.data(), static_cast<int>(scratch.size()));
+    } else {
+        // A column's points share its x; the joins to the next column are lines, the
+        // column's own span is written straight into the picture.
+        std::vector<QLine> joins;
+        joins.reserve(runs.size());
+        uchar* bits = direct->image->bits();
+        const qsizetype stride = direct->image->bytesPerLine();
+        const QRect& clip = direct->clip;
+        size_t g = 0;
+        while (g < scratch.size()) {
+            size_t e = g + 1;
+            int lo = scratch[g].y(), hi = lo;
+            for (; e < scratch.size() && scratch[e].x() == scratch[g].x(); ++e) {
+                lo = std::min(lo, scratch[e].y());
+                hi = std::max(hi, scratch[e].y());
+            }
+            const int x = scratch[g].x();
+            if (hi > lo && x >= clip.left() && x <= clip.right()) {
+                const int y0 = std::max(lo, clip.top()), y1 = std::min(hi, clip.bottom());
+                for (int y = y0; y <= y1; ++y) reinterpret_cast<QRgb*>(bits + y * stride)[x] = direct->colour;
+            }
+            if (e < scratch.size()) joins.emplace_back(scratch[e - 1], scratch[e]);
+            g = e;
+        }
+        painter.drawLines(joins.data(), static_cast<int>(joins.size()));
+    }
     painter.restore();
 }
 

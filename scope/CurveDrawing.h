@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QVector>
 #include <vector>
 
@@ -41,8 +43,16 @@ void FoldColumns(const double* xs, const double* ys, int count, const PixelMap& 
 
 // Both drawings expect the painter's pen, antialiasing and clip to be set; points are
 // drawn at pixel centres.
+// An opaque curve colour on a raster picture: a column's vertical span covers whole pixels
+// (a one-pixel line at the pixel centres with square caps), so it can be written straight
+// into the image instead of being blended pixel by pixel.
+struct DirectSpans {
+    QImage* image = nullptr;  // ARGB32_Premultiplied, the painter's device
+    QRect clip;
+    QRgb colour = 0;  // alpha 255
+};
 void DrawCurveFast(QPainter& painter, const std::vector<ColumnRun>& runs, const double* ys, int count,
-                   const PixelMap& map, std::vector<QPoint>& scratch);
+                   const PixelMap& map, std::vector<QPoint>& scratch, const DirectSpans* direct = nullptr);
 // One antialiased line per pair of consecutive samples (the reference drawing).
 void DrawCurvePerSegment(QPainter& painter, const double* xs, const double* ys, int count,
                          const PixelMap& map);

@@ -215,12 +215,16 @@ void Oscope::DrawGridAndCurves() {
         if (!TakesPart(i) || trace.Values.isEmpty() || !trace.Axis->HasScale()) continue;
         const int count = int(std::min(trace.Values.size(), X.Values.size()));
         const PixelMap map{time.Scale, time.Offset, trace.Axis->Scale, trace.Axis->Offset, r.left, r.top};
+        const QRgb argb = ToArgb(trace.Colour);
         // Square caps: a line covers its end pixels fully, so a spike's tip pixel is whole.
-        m_painter->setPen(QPen(QColor::fromRgba(ToArgb(trace.Colour)), 1, Qt::SolidLine, Qt::SquareCap));
-        if (Curves == CurveMode::Fast)
-            DrawCurveFast(*m_painter, runs, trace.Values.constData(), count, map, scratch);
-        else
+        m_painter->setPen(QPen(QColor::fromRgba(argb), 1, Qt::SolidLine, Qt::SquareCap));
+        if (Curves == CurveMode::PerSegment) {
             DrawCurvePerSegment(*m_painter, X.Values.constData(), trace.Values.constData(), count, map);
+            continue;
+        }
+        const DirectSpans direct{&Bitmap, QRect(r.left, r.top, r.width, r.height), argb};
+        const bool opaque = qAlpha(argb) == 255 && AntiAlias;
+        DrawCurveFast(*m_painter, runs, trace.Values.constData(), count, map, scratch, opaque ? &direct : nullptr);
     }
     m_painter->restore();
 }
