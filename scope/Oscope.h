@@ -50,7 +50,7 @@ public:
     QString Title;
     bool Markers = false;  // no point markers are drawn either way
     bool AntiAlias = true;
-    bool Lines = true;
+    bool Lines = true;     // samples are joined by lines either way
     QList<Axis*> LeftAxes, RightAxes, YAxes, XAxes;
     int TitleX = 0, TitleY = 0;
     std::unique_ptr<Axis> XAxisObject;

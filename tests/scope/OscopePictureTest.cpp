@@ -210,6 +210,17 @@ TEST(OscopePicture, CurveWithoutValuesDoesNotTakeTheOtherAxesTicks) {
     EXPECT_GE(o.YAxes[0]->TickCount, 3);
     EXPECT_TRUE(o.YAxes[0]->HasScale());
     EXPECT_FALSE(o.YAxes[1]->HasScale());
+
+    Oscope noTimes;  // no time values: no time scale, no curve, still a picture
+    SetTrace(noTimes, 0, "a", "", Ramp(20, 0, 10));
+    const QImage& img = noTimes.Draw({780, 360});
+    EXPECT_FALSE(noTimes.XAxisObject->HasScale());
+    EXPECT_TRUE(noTimes.YAxes[0]->HasScale());
+    const PlotRect& r = noTimes.PlotArea;
+    int lit = 0;
+    for (int y = r.top + 1; y < r.top + r.height - 1; ++y)
+        for (int x = r.left + 1; x < r.left + r.width - 1; ++x) lit += Lit(img, x, y);
+    EXPECT_EQ(lit, 0);
 }
 
 TEST(OscopePicture, WindowsTooSmallStillGiveAPicture) {
