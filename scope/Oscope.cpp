@@ -120,13 +120,18 @@ void Oscope::Layout() {
     wL = std::max(wL, half);
     wR = std::max(wR, half);
 
-    m_painter->setPen(kBackground);
-    m_painter->setBrush(kBackground);
-    Rectangle(0, 0, W, H);
-
     LeftBand = QRect(0, a, wL, c);
     RightBand = QRect(W - wR, a, wR, c);
     const int m = W - wL - wR;
+    // The whole picture in the background colour; the part under the plot area would be
+    // painted over at once, so only the rest is filled (a large picture is bound by fills).
+    if (m > 0 && c > 0) {
+        for (const QRect& part : {QRect(0, 0, W, a), QRect(0, a + c, W, H - a - c), QRect(0, a, wL, c),
+                                  QRect(wL + m, a, W - wL - m, c)})
+            if (part.isValid()) m_painter->fillRect(part, kBackground);
+    } else {
+        m_painter->fillRect(QRect(0, 0, W, H), kBackground);
+    }
     XBand = QRect(wL, c + a, m, b);
     FitXTicks(m);
 
