@@ -112,7 +112,10 @@ TEST(OscopePicture, NoCurveGivesBackgroundFrameTimeAxisAndTitleOnly) {
     const PlotRect& r = o.PlotArea;
     EXPECT_TRUE(o.YAxes.isEmpty());
     EXPECT_EQ(r.left, o.XAxisObject->LabelWidth / 2);
-    EXPECT_EQ(At(img, 0, 0), kBackground);
+    for (QPoint p : {QPoint(0, 0), QPoint(img.width() - 1, 0), QPoint(0, img.height() - 1),
+                     QPoint(img.width() - 1, img.height() - 1), QPoint(img.width() - 1, r.top + r.height / 2),
+                     QPoint(0, r.top + r.height / 2)})
+        EXPECT_EQ(At(img, p.x(), p.y()), kBackground) << p.x() << "," << p.y();
     EXPECT_EQ(At(img, r.left, r.top + 5), kFrame);
     EXPECT_EQ(At(img, r.left + r.width - 1, r.top + r.height - 1), kFrame);
     int notBlack = 0;  // no grid, no curve
