@@ -65,6 +65,7 @@ void Oscope::CreateXAxis() {
 }
 
 void Oscope::FitXTicks(int w) {
+    if (!XAxisObject) return;  // no time axis before the first Draw
     Axis& axis = *XAxisObject;
     if (w <= 0) {
         axis.ComputeTicks(0);
