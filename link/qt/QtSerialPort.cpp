@@ -1,5 +1,7 @@
 #include "link/qt/QtSerialPort.h"
 
+#include "link/qt/LineHangup.h"
+
 #include <QPointer>
 #include <algorithm>
 
@@ -100,15 +102,14 @@ bool QtSerialPort::Write(const uint8_t* bytes, size_t count)
 {
     if (count == 0 || !device_->isOpen())
         return false;
-    // Buffered by QSerialPort, then handed to the system at once when it can take them
-    // (a zero-time wait, never blocking). Left to the next pass of the event loop, a
-    // request would wait out a stall of the thread while its answer time-out runs, and
-    // the answer would then be taken for late.
+    // Buffered by QSerialPort, then handed to the system at once (flush writes what the
+    // device takes without waiting and reads nothing). Left to the next pass of the event
+    // loop, a request would wait out a stall of the thread while its answer time-out
+    // runs, and the answer would then be taken for late.
     if (device_->write(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count)) !=
         static_cast<qint64>(count))
         return false;
-    device_->waitForBytesWritten(0);
-    ClearWaitTimeout();
+    device_->flush();
     return true;
 }
 
@@ -181,6 +182,13 @@ void QtSerialPort::ErrorOccurred(QSerialPort::SerialPortError error)
         return;
     if (!device_->isOpen())
         return;
+    // Qt reports a read that found nothing as a read error. That happens on a healthy
+    // line when a drain (or a nested event loop) took the bytes before Qt's own read
+    // notifier ran: only a line that really hung up is a lost device.
+    if (error == QSerialPort::ReadError && !LineHungUp(device_->handle())) {
+        device_->clearError();
+        return;
+    }
     // The device is gone (adapter pulled, far end of a pseudo-terminal
     // closed). Close at once: Qt 6.4 keeps reporting ReadError from a
     // pseudo-terminal whose master has gone, in a tight loop, until the port

@@ -223,6 +223,35 @@ TEST_F(PortOverPty, DrainReceivedDeliversWhatThePortHoldsInOrder)
     EXPECT_EQ(lost_, 0);
 }
 
+// Used to close a healthy port as unplugged: bytes arrive, and in the same pass of the
+// event loop, before Qt's read notifier for them runs, an event drains the port or writes
+// a request (the link's answer path). The notifier then found nothing to read; Qt reported
+// that as a read error and the port took it for a lost device (then 131, failure dialog).
+TEST_F(PortOverPty, AStaleReadNotifierDoesNotCloseThePort)
+{
+    ASSERT_EQ(port_->Open(), PortOpenError::None);
+    for (const char* way : {"drain", "write"}) {
+        SCOPED_TRACE(way);
+        received_.clear();
+        for (int round = 0; round < 20 && port_->IsOpen(); ++round) {
+            ASSERT_TRUE(pty_.Send(QByteArray("\xF0\xE0\x5F\x01\x02\x00\x12\x34\x56", 9)));
+            QMetaObject::invokeMethod(
+                port_.get(),
+                [this, way] {
+                    if (QByteArray(way) == "drain")
+                        port_->DrainReceived();
+                    else
+                        Write("U");
+                },
+                Qt::QueuedConnection);
+            QTest::qWait(20);
+        }
+        EXPECT_TRUE(port_->IsOpen());
+        EXPECT_EQ(lost_, 0);
+        EXPECT_EQ(received_.size(), 20 * 9);
+    }
+}
+
 TEST_F(PortOverPty, FarEndGoneClosesOnceWithoutErrorFlood)
 {
     ASSERT_EQ(port_->Open(), PortOpenError::None);
