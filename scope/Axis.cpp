@@ -59,14 +59,19 @@ void Axis::ComputeTicks(int n) {
         else if (raw > 1.0) raw = 1.0;
         flat = true;
     }
-    const double e = std::log10(raw);
-    int k = static_cast<int>(std::floor(e));
-    const double m = std::pow(10.0, e - k);
+    // The mantissa of raw in [1, 10). Taken by division, and compared with a relative
+    // tolerance: through log10 and pow an exact 2, 2.5 or 5 lands a hair above itself and
+    // would get the next larger step.
+    int k = static_cast<int>(std::floor(std::log10(raw)));
+    double m = raw / std::pow(10.0, k);
+    if (m < 1) { --k; m *= 10; }
+    else if (m >= 10) { ++k; m /= 10; }
+    constexpr double kTolerance = 1 + 1e-9;
     int s;
-    if (m <= 1) s = 1;
-    else if (m <= 2) s = 2;
-    else if (m <= 2.5) { s = 25; --k; }
-    else if (m <= 5) s = 5;
+    if (m <= 1 * kTolerance) s = 1;
+    else if (m <= 2 * kTolerance) s = 2;
+    else if (m <= 2.5 * kTolerance) { s = 25; --k; }
+    else if (m <= 5 * kTolerance) s = 5;
     else { s = 1; ++k; }
     TickStep = std::pow(10.0, k) * s;
     FirstTick = std::floor(Min / TickStep) * TickStep;

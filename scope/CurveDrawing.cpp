@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <cstdlib>
 
 namespace ordalis::scope {
@@ -53,10 +55,18 @@ std::vector<ColumnRun> ColumnRuns(const double* xs, int count, double sx, double
 
 ORDALIS_WIDE_CLONES
 void MinMax(const double* v, int n, double& lo, double& hi) {
-    // Four independent accumulators: one chain of min/max would wait on its own latency.
-    double l0 = v[0], l1 = v[0], l2 = v[0], l3 = v[0];
-    double h0 = v[0], h1 = v[0], h2 = v[0], h3 = v[0];
+    // Start from the first value that is a number: every comparison with a NaN start is
+    // false, so one NaN in front would hide the whole curve. Later NaNs are skipped by
+    // the comparisons themselves.
     int i = 0;
+    while (i < n && std::isnan(v[i])) ++i;
+    if (i == n) {
+        lo = hi = std::numeric_limits<double>::quiet_NaN();
+        return;
+    }
+    // Four independent accumulators: one chain of min/max would wait on its own latency.
+    double l0 = v[i], l1 = v[i], l2 = v[i], l3 = v[i];
+    double h0 = v[i], h1 = v[i], h2 = v[i], h3 = v[i];
     for (; i + 4 <= n; i += 4) {
         l0 = v[i] < l0 ? v[i] : l0;
         l1 = v[i + 1] < l1 ? v[i + 1] : l1;

@@ -27,7 +27,7 @@ struct ColumnRun {
 };
 std::vector<ColumnRun> ColumnRuns(const double* xs, int count, double sx, double ox);
 
-// Smallest and largest of n > 0 values (NaN is skipped unless it comes first).
+// Smallest and largest of n > 0 values, NaN skipped (both NaN when every value is).
 void MinMax(const double* v, int n, double& lo, double& hi);
 
 // A polyline that draws the same pixels as joining every pair of consecutive samples,

@@ -37,6 +37,13 @@ TEST(AxisTicks, StepCountFirstTickAndFormat) {
         {"raw 1.8: step 2", 0, 18, 12, 2, 10, 0, "#0"},
         {"raw 4: step 5", 0, 40, 12, 5, 9, 0, "#0"},
         {"raw 7: step 10", 0, 70, 12, 10, 8, 0, "#0"},
+        // Raw steps exactly on a boundary keep that step (they used to get the next one).
+        {"raw exactly 5: step 5", 0, 50, 12, 5, 11, 0, "#0"},
+        {"raw exactly 2: step 2", 0, 20, 12, 2, 11, 0, "#0"},
+        {"raw exactly 0.2: step 0.2", 0, 2, 12, 0.2, 11, 0, "#0.0"},
+        {"raw exactly 20: step 20", 0, 200, 12, 20, 11, 0, "#0"},
+        {"raw exactly 25: step 25", 0, 250, 12, 25, 11, 0, "#0"},
+        {"raw exactly 0.025: step 0.025", 0, 0.25, 12, 0.025, 11, 0, "#0.000"},
         {"negative range: first tick below Min", -7.3, 4.1, 8, 2, 8, -8, "#0"},
         {"raw 0.75e-9: step 1e-9, never more than 8 decimals", 0, 0.75e-8, 12, 1e-9, 9, 0, "#0.00000000"},
         {"raw 1.1e-5: step 2e-5, five decimals", 0, 1.1e-4, 12, 2e-5, 7, 0, "#0.00000"},

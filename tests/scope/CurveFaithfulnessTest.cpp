@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <cmath>
+#include <limits>
 #include <random>
 
 namespace ordalis::scope {
@@ -92,6 +93,23 @@ int ColumnsOutside(const std::vector<Extent>& a, const std::vector<Extent>& b, s
     return bad;
 }
 
+// Every lit pixel of `a` has a lit pixel of `b` within one pixel each way. Merged column
+// extents alone cannot see a missing join: at a vertical edge the neighbouring columns
+// span the whole jump even when the edge itself is not drawn.
+int PixelsWithoutNeighbour(const QImage& a, const QImage& b, const PlotRect& r, std::string& first) {
+    int bad = 0;
+    for (int x = 1; x < r.width - 1; ++x) {
+        for (int y = 1; y < r.height - 1; ++y) {
+            if (!Lit(a, r.left + x, r.top + y)) continue;
+            bool near = false;
+            for (int dx = -1; dx <= 1 && !near; ++dx)
+                for (int dy = -1; dy <= 1 && !near; ++dy) near = Lit(b, r.left + x + dx, r.top + y + dy);
+            if (!near && bad++ == 0) first = "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+        }
+    }
+    return bad;
+}
+
 // Opaque curves have their column spans written straight into the picture; translucent
 // ones go through the painter as one polyline. Both must match.
 TEST(CurveFaithfulness, FoldedColumnsMatchThePerSegmentDrawing) {
@@ -113,6 +131,10 @@ TEST(CurveFaithfulness, FoldedColumnsMatchThePerSegmentDrawing) {
                 std::string where;
                 EXPECT_EQ(ColumnsOutside(fe, re, where), 0) << "fast outside per-segment, first at " << where;
                 EXPECT_EQ(ColumnsOutside(re, fe, where), 0) << "per-segment outside fast, first at " << where;
+                EXPECT_EQ(PixelsWithoutNeighbour(fast, ref, fastPlot.PlotArea, where), 0)
+                    << "fast pixel far from per-segment, first at " << where;
+                EXPECT_EQ(PixelsWithoutNeighbour(ref, fast, refPlot.PlotArea, where), 0)
+                    << "per-segment pixel missing in fast, first at " << where;
 
                 for (int i : d.spikes) {
                     const QPoint tip = PixelOf(fastPlot, *fastPlot.Traces[0].Axis, d.x[i], d.y[i]);
@@ -142,6 +164,36 @@ TEST(CurveFaithfulness, FoldKeepsFirstExtremesAndLastOfEachColumn) {
     FoldColumns(sx, sy, 3, map, sparse);
     EXPECT_EQ(sparse, CurvePoints(sx, sy, 3, map));
     EXPECT_EQ(all.size(), 5u);
+}
+
+}  // namespace
+}  // namespace ordalis::scope
+
+namespace ordalis::scope {
+namespace {
+
+// A NaN in front used to make every comparison false: the curve's (or the time axis's)
+// range came back NaN and the whole curve vanished.
+TEST(CurveFaithfulness, MinMaxSkipsNaNWhereverItStands) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        std::vector<double> v;
+        double lo, hi;
+    } cases[] = {
+        {{nan, 3, -1, nan, 7, 2}, -1, 7},
+        {{4, nan, nan, nan, nan, -2, 9}, -2, 9},
+        {{nan, nan, 5}, 5, 5},
+    };
+    for (const auto& c : cases) {
+        double lo = 0, hi = 0;
+        MinMax(c.v.data(), static_cast<int>(c.v.size()), lo, hi);
+        EXPECT_EQ(lo, c.lo);
+        EXPECT_EQ(hi, c.hi);
+    }
+    const double all[] = {nan, nan};
+    double lo = 0, hi = 0;
+    MinMax(all, 2, lo, hi);
+    EXPECT_TRUE(std::isnan(lo) && std::isnan(hi));
 }
 
 }  // namespace
