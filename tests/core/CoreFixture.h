@@ -125,6 +125,18 @@ private:
     std::vector<std::vector<uint8_t>> pending_;
 };
 
+// Runs the fake clock ms milliseconds, delivering the drives' answers as they come and
+// letting deferred steps run on the event loop.
+inline void RunBus(FakeBus& bus, FakeTimerFactory& timers, int ms) {
+    for (int i = 0; i < ms; ++i) {
+        bus.Deliver();
+        QCoreApplication::processEvents();
+        timers.Advance(1);
+    }
+    bus.Deliver();
+    QCoreApplication::processEvents();
+}
+
 // Records messages; a modal dialog returns 0 at once (the core opens none itself).
 class RecordingTextPrompt : public UiPrompt {
 public:
@@ -142,15 +154,7 @@ protected:
         QObject::connect(&drive, &DriveSession::Message, [this](const QString& t) { messages << t; });
     }
 
-    void Run(int ms) {
-        for (int i = 0; i < ms; ++i) {
-            bus.Deliver();
-            QCoreApplication::processEvents();
-            timers.Advance(1);
-        }
-        bus.Deliver();
-        QCoreApplication::processEvents();
-    }
+    void Run(int ms) { RunBus(bus, timers, ms); }
 
     FakeTimerFactory timers;
     TimedPort port{timers};

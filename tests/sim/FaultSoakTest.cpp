@@ -20,6 +20,7 @@
 #include "link/qt/QtSerialPort.h"
 #include "link/qt/QtTimers.h"
 #include "sim/Parameters.h"
+#include "tests/simsupport/RunUntil.h"
 #include "tests/simsupport/SimProcess.h"
 #include "tests/support/RecordingPrompt.h"
 
@@ -33,21 +34,6 @@ constexpr int32_t kRate = 115200;
 constexpr uint16_t kIds[] = {0,  1,  37, 38, 39, 40, 41, 42, 43, 44, 54, 56, 57, 58, 59, 60, 70, 71, 90,
                              91, 97, 98, 99, 127, 128, 129, 130, 131, 132, 133, 134, 135, 136, 154, 160};
 
-// Lets the event loop run until done() holds; false when the deadline passed first.
-bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = std::chrono::seconds(20))
-{
-    const auto until = std::chrono::steady_clock::now() + deadline;
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer tick;
-    tick.setInterval(5);
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || std::chrono::steady_clock::now() >= until) loop.quit();
-    });
-    tick.start();
-    loop.exec();
-    return done();
-}
 
 std::vector<std::string> At115200(std::vector<std::string> args)
 {

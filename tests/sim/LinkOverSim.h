@@ -16,27 +16,12 @@
 #include "core/Session.h"
 #include "link/qt/QtSerialPort.h"
 #include "link/qt/QtTimers.h"
+#include "tests/simsupport/RunUntil.h"
 #include "tests/simsupport/SimProcess.h"
 #include "tests/core/CoreFixture.h"
 
 namespace ordalis::simtest {
 
-// Lets the event loop run until done() holds; false when the deadline passed first.
-inline bool RunUntil(const std::function<bool()>& done,
-                     std::chrono::milliseconds deadline = std::chrono::seconds(20))
-{
-    const auto until = std::chrono::steady_clock::now() + deadline;
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer tick;
-    tick.setInterval(5);
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || std::chrono::steady_clock::now() >= until) loop.quit();
-    });
-    tick.start();
-    loop.exec();
-    return done();
-}
 
 // Simulator, port mapped as COM1 to its link, session and connector.
 class LinkOverSim {

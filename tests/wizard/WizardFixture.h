@@ -38,16 +38,7 @@ protected:
         QObject::connect(&drive, &DriveSession::LinkLost, [this] { ++linkLost; });
     }
 
-    // Runs the fake clock ms milliseconds, delivering the drives' answers as they come.
-    void Run(int ms) {
-        for (int i = 0; i < ms; ++i) {
-            bus.Deliver();
-            QCoreApplication::processEvents();
-            timers.Advance(1);
-        }
-        bus.Deliver();
-        QCoreApplication::processEvents();
-    }
+    void Run(int ms) { RunBus(bus, timers, ms); }
 
     FakeTimerFactory timers;
     TimedPort port{timers};
