@@ -232,6 +232,8 @@ double Server::WriteDue(double nowMs)
             allowed = static_cast<size_t>(std::clamp(bytesOnWire, 0.0, double(it.Bytes.size())));
         }
         if (allowed > it.Written) {
+            // Taken before the write: the program may read the last byte before write() returns.
+            const Clock::time_point writing = Clock::now();
             const ssize_t n = ::write(line_.MasterFd(), it.Bytes.data() + it.Written, allowed - it.Written);
             if (n < 0) {
                 // The terminal's buffer is full: nobody reads the line. A UART sends anyway
@@ -241,7 +243,7 @@ double Server::WriteDue(double nowMs)
             } else {
                 it.Written += static_cast<size_t>(n);
                 if (it.FrameEnd && it.Written == it.Bytes.size()) {
-                    Stamp("answer-end", Clock::now());
+                    Stamp("answer-end", writing);
                     requestAwaited_ = true;
                 }
             }
