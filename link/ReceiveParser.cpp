@@ -28,7 +28,8 @@ void ReceiveParser::Step(uint8_t b) {
     switch (state_) {
     case Hunting:
         if (b == kSyncByte) {
-            ++syncCount_;
+            // Saturates: a count wrapped to 0 by a long run would skip the mark behind it.
+            if (syncCount_ < 0xFF) ++syncCount_;
         } else if (b == startMark_ && syncCount_ > 0) {
             syncCount_ = 0;
             state_ = Key;

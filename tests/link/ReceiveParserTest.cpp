@@ -105,6 +105,22 @@ TEST_F(ParserTest, SyncRules) {
     EXPECT_EQ(frames[1].hex.substr(0, 21), "5F 01 03 00 F0 E0 F0 ");
 }
 
+// Used to lose the frame after a run of 256, 512, ... sync bytes (an idle line full of
+// 0xF0, or the tail of a frame cut off by noise): the sync count wrapped to 0 on the last
+// 0xF0, and the start mark behind it was skipped.
+TEST_F(ParserTest, AnySyncRunStartsAFrame) {
+    for (const size_t run : {1u, 255u, 256u, 257u, 511u, 512u, 1000u}) {
+        frames.clear();
+        std::vector<uint8_t> bytes(run, kSyncByte);
+        const auto f = Unhex("E0 5F 01 02 00 90 01 57");
+        bytes.insert(bytes.end(), f.begin(), f.end());
+        parser.Feed(bytes.data(), bytes.size());
+        ASSERT_EQ(frames.size(), 1u) << run << " sync bytes";
+        EXPECT_EQ(frames[0].residue, 0);
+        EXPECT_EQ(parser.State(), 0);
+    }
+}
+
 TEST(ReceiveParser, RequestMarkForSimulatorSide) {
     ReceiveParser p(kRequestMark);
     std::string got;
