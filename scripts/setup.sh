@@ -5,7 +5,8 @@ PKGS=(build-essential cmake ninja-build pkg-config
       qt6-base-dev qt6-serialport-dev libgl-dev
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       libqcustomplot-dev libqcustomplot2.1-qt6
-      fonts-noto-cjk xvfb xauth)
+      fonts-noto-cjk xvfb xauth
+      clang libclang-rt-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

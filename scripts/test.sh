@@ -14,3 +14,11 @@ if [ "${ORDALIS_SKIP_SANITIZERS:-0}" != "1" ]; then
   ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$JOBS" --timeout 900
 fi
+# Each fuzz target for a bounded time (ORDALIS_FUZZ_SECONDS each); any finding fails.
+if [ "${ORDALIS_SKIP_FUZZ:-0}" != "1" ]; then
+  if command -v clang++ >/dev/null; then
+    scripts/fuzz.sh "${ORDALIS_FUZZ_SECONDS:-40}"
+  else
+    echo "clang++ not installed: fuzzing skipped"
+  fi
+fi
