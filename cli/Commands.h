@@ -1,0 +1,17 @@
+#pragma once
+// The commands of ordalis-cli. Each takes its parsed arguments and returns an ExitCode.
+#include "cli/Args.h"
+#include "cli/CliSupport.h"
+
+namespace ordalis::cli {
+
+int PortsCommand(Environment& env, const Args& args);
+int ScanCommand(Environment& env, const Args& args);
+int DoctorCommand(Environment& env, const Args& args);
+int InfoCommand(Environment& env, const Args& args);
+int ReadCommand(Environment& env, const Args& args);
+int WriteCommand(Environment& env, const Args& args);
+int EepromSaveCommand(Environment& env, const Args& args);
+int MonitorCommand(Environment& env, const Args& args);
+
+}  // namespace ordalis::cli
