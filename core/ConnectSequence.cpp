@@ -62,6 +62,7 @@ void DriveSession::ConnectDrive(uint8_t port, int32_t baud, uint8_t address) {
     readBackEnded_ = true;
     readBackList_ = nullptr;
     phase_ = Phase::Connecting;
+    SetGeneratorRunning(false);  // known again once the new drive is read back
     emit ConnectStarted();
     DriveLink& link = state_.link;
     SerialPort& serial = state_.Port();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 
 #include "link/CommandRecord.h"
 #include "link/DriveLink.h"
@@ -55,6 +56,12 @@ struct ValueRange {
     int64_t max;
 };
 
+// A value to store into the mirror before a list writes it from there.
+struct StoredValue {
+    uint16_t id;
+    int64_t value;
+};
+
 class DriveAccess {
 public:
     virtual ~DriveAccess() = default;
@@ -76,6 +83,18 @@ public:
     // While the registration lives, every status poll includes the kind's reads and
     // onPolled runs after each completed cycle that read them.
     virtual PollRegistration RegisterPoll(PollKind kind, std::function<void()> onPolled) = 0;
+
+    // Stores the values into the mirror and queues list, whose records write them and call
+    // their own completion slots, on the Lev2Queue. False, and nothing stored, when no
+    // write can go out now (as SendList).
+    virtual bool StoreAndSend(std::initializer_list<StoredValue> values, const CommandList& list) = 0;
+    // For a window's own completion slot on 131: what CommonCallback does (the poll stops,
+    // the connection-failure dialog opens once).
+    virtual void ReportNoAnswer() = 0;
+    // The drive's speed generator as last switched by a window or found by the read-back;
+    // the main window shows it while it runs.
+    virtual void SetGeneratorRunning(bool running) = 0;
+    virtual bool GeneratorRunning() const = 0;
 };
 
 }  // namespace ordalis

@@ -35,6 +35,15 @@ int64_t MirrorValue(const ParameterMirror& mirror, const ParamInfo& p) {
     return 0;
 }
 
+void StoreValue(ParameterMirror& mirror, const ParamInfo& p, int64_t value) {
+    switch (p.Type) {
+        case ParamType::I16: mirror.SetI16(p.Id, static_cast<int16_t>(value)); break;
+        case ParamType::U16: mirror.SetU16(p.Id, static_cast<uint16_t>(value)); break;
+        case ParamType::I32: mirror.SetI32(p.Id, static_cast<int32_t>(value)); break;
+        case ParamType::Text: break;
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- poll registration
@@ -167,6 +176,8 @@ void DriveSession::FinishReadBack() {
     phase_ = Phase::Connected;
     const std::string name = state_.mirror.ModelName();
     const QString model = QString::fromStdString(name);
+    // A generator left running (by an earlier session, or before a lost link) shows at once.
+    SetGeneratorRunning(IsLqTrFamily(name) && state_.mirror.GetI16(pid::WorkMode) == WorkModeGeneratorOn);
     emit ReadBackDone(model);
     if (IsLqTrFamily(name) && state_.mirror.Bit(pid::StatusWord, StatusBit::OtherFault)) {
         const QString code =
@@ -246,12 +257,7 @@ WriteOutcome DriveSession::WriteParameter(uint16_t id, int64_t value, ValueRange
     if (value < range.min || value > range.max) return WriteOutcome::OutOfRange;
     // A write that cannot go out now is not stored either: the mirror keeps matching the drive.
     if (!CanSend(Lev2Queue)) return WriteOutcome::NotSent;
-    switch (p->Type) {
-        case ParamType::I16: state_.mirror.SetI16(id, static_cast<int16_t>(value)); break;
-        case ParamType::U16: state_.mirror.SetU16(id, static_cast<uint16_t>(value)); break;
-        case ParamType::I32: state_.mirror.SetI32(id, static_cast<int32_t>(value)); break;
-        case ParamType::Text: break;
-    }
+    StoreValue(state_.mirror, *p, value);
     SendList(Lev2Queue, state_.lists.WriteParamList(id));
     return WriteOutcome::Queued;
 }
@@ -271,6 +277,19 @@ bool DriveSession::SendList(QueueLevel level, const CommandList& list) {
         case Lev2Queue: state_.link.SendLev2List(list); break;
     }
     return true;
+}
+
+bool DriveSession::StoreAndSend(std::initializer_list<StoredValue> values, const CommandList& list) {
+    if (!CanSend(Lev2Queue)) return false;
+    for (const StoredValue& v : values)
+        if (const ParamInfo* p = FindParameter(v.id)) StoreValue(state_.mirror, *p, v.value);
+    return SendList(Lev2Queue, list);
+}
+
+void DriveSession::SetGeneratorRunning(bool running) {
+    if (generatorRunning_ == running) return;
+    generatorRunning_ = running;
+    emit GeneratorRunningChanged(running);
 }
 
 }  // namespace ordalis

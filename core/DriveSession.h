@@ -68,6 +68,10 @@ public:
     WriteOutcome WriteParameter(uint16_t id, int64_t value, ValueRange range) override;
     bool SendList(QueueLevel level, const CommandList& list) override;
     PollRegistration RegisterPoll(PollKind kind, std::function<void()> onPolled) override;
+    bool StoreAndSend(std::initializer_list<StoredValue> values, const CommandList& list) override;
+    void ReportNoAnswer() override { NoAnswer(); }
+    void SetGeneratorRunning(bool running) override;
+    bool GeneratorRunning() const override { return generatorRunning_; }
 
     // Completion procedures of the probe, read-back and poll lists (bound to their slots).
     void BaudSwitchStep(uint16_t status);
@@ -96,6 +100,8 @@ signals:
     void LinkLost();
     // A message for the user (the fault code after a read-back, a port that would not open).
     void Message(const QString& text);
+    // The speed generator was switched on or off (see SetGeneratorRunning).
+    void GeneratorRunningChanged(bool running);
 
 private:
     struct PollRequest {
@@ -123,6 +129,7 @@ private:
     bool waking_ = false;
     bool switching_ = false;
     bool lostPending_ = false;
+    bool generatorRunning_ = false;
 
     // Read-back in progress: its list and how many records have been answered or failed.
     const CommandList* readBackList_ = nullptr;
