@@ -19,6 +19,9 @@ inline const TextPair kStatusMonitor{"状态监视", "Status monitoring"};
 inline const TextPair kParameterSetting{"参数设定", "Parameter setting"};
 inline const TextPair kAntiResonance{"共振抑制", "Anti-resonance "};
 
+// Status bar while the drive's speed generator runs.
+inline const TextPair kGeneratorRunning{"内部转速发生器运行中", "speed generator running"};
+
 // cfg.ini could not be written at close (%1: path, %2: reason).
 inline const TextPair kSettingsNotSaved{"设置文件 %1 无法保存: %2", "The settings file %1 could not be written: %2"};
 

@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -90,6 +92,18 @@ void MainWindow::ConnectSession() {
             [this](const QString& model) { SetupModelPanel(model.toStdString()); });
     connect(&drive_, &DriveSession::LinkLost, this, &MainWindow::ShowConnectionFailure);
     connect(&drive_, &DriveSession::Message, this, [this](const QString& text) { prompt_.ShowText(text); });
+    // The generator keeps the motor turning with its window closed: the status bar says so.
+    auto* generator = new QLabel(statusBar());
+    generator->setObjectName(QStringLiteral("GeneratorState"));
+    generator->setStyleSheet(QStringLiteral("color: #c00000"));
+    statusBar()->addWidget(generator);
+    connect(&drive_, &DriveSession::GeneratorRunningChanged, this, &MainWindow::ShowGeneratorState);
+}
+
+void MainWindow::ShowGeneratorState() {
+    if (auto* label = statusBar()->findChild<QLabel*>(QStringLiteral("GeneratorState")))
+        label->setText(drive_.GeneratorRunning() ? MainTexts::kGeneratorRunning.Text(state_.settings.LanguageIndex)
+                                                 : QString());
 }
 
 void MainWindow::ConnectButtons() {
@@ -191,6 +205,7 @@ void MainWindow::SetLanguage(uint8_t languageIndex) {
     drive_.StopPoll();
     state_.settings.LanguageIndex = languageIndex;
     FormShow();
+    ShowGeneratorState();
 }
 
 QMenuBar* MainWindow::currentMenu() const { return menus_->Current(); }

@@ -79,6 +79,7 @@ private:
     void SetHints();
     void ShowDialog(QWidget* window);
     void ShowCommLog();
+    void ShowGeneratorState();
     void ToolBarClicked();
     void Reconnect();
     QAction* Action(const char* name) const;

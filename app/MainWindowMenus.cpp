@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "app/MenuBars.h"
+#include "core/DriveSession.h"
 
 namespace ordalis {
 
@@ -27,6 +28,13 @@ void MainWindow::ConnectMenus() {
     on("CH_MV_Attribute", [this] { ShowDialog(windows_.Properties); });
     on("EN_MV_Attribute", [this] { ShowDialog(windows_.Properties); });
     on("CH_MV_ComInfo", [this] { ShowCommLog(); });
+    // Motor data: enabled once a drive is read back, off again when a connection starts.
+    for (const char* item : {"CH_MV_MotorData", "EN_MV_MotorData"}) {
+        on(item, [this] { ShowDialog(windows_.MotorData); });
+        Action(item)->setEnabled(false);
+        connect(&drive_, &DriveSession::ReadBackDone, Action(item), [a = Action(item)] { a->setEnabled(true); });
+        connect(&drive_, &DriveSession::ConnectStarted, Action(item), [a = Action(item)] { a->setEnabled(false); });
+    }
     menus_->ConnectLanguageItems([this](uint8_t language) { SetLanguage(language); });
 }
 
