@@ -6,6 +6,8 @@
 // - every frame written is one whole, intact request;
 // - callbacks get only the statuses of CompletionStatus or a drive condition code;
 // - queue counters stay in their table; nothing is sent while the link is lost;
+// - afterwards, once every wait and time-out has run out and the link is reset, a read
+//   goes out and its good answer is taken;
 // - the script run twice, once with every received chunk delivered whole and once split
 //   into random pieces, gives the same frames, callbacks and queue states.
 #include <fuzzer/FuzzedDataProvider.h>

@@ -80,6 +80,7 @@ public:
             out_.trace.push_back(StateText());
         }
         CheckGuards();
+        CheckRecovers();
         return std::move(out_);
     }
 
@@ -195,7 +196,7 @@ private:
 
     // Another step from inside a callback or a wait, a few levels deep at most.
     void Nested() {
-        if (depth_ >= kMaxDepth || !in_.ConsumeBool()) return;
+        if (recovering_ || depth_ >= kMaxDepth || !in_.ConsumeBool()) return;
         ++depth_;
         Act(depth_);
         --depth_;
@@ -272,6 +273,27 @@ private:
                 Fail("an answer was written past its target");
     }
 
+    // Whatever came before, once time has run out every wait and time-out and the link is
+    // reset, a read goes out and its good answer is taken.
+    void CheckRecovers() {
+        recovering_ = true;  // callbacks and waits act no more
+        timers_.Advance(2000);
+        link_.ResetLink();
+        if (link_.IsHeld()) link_.Release(true);
+        if (!port_.IsOpen()) port_.Open();
+        uint8_t value[2] = {};
+        int answered = 0;
+        const CommandRecord read{CmdRead, 5, 2, value, 2, [&](uint16_t status, const uint8_t*, uint8_t) {
+                                     answered += status == Answered ? 1 : 100;
+                                 }};
+        const size_t writes = port_.written.size();
+        link_.SendLev2List(&read, 1);
+        if (port_.written.size() != writes + 1) Fail("a read after the reset was not sent");
+        const uint8_t answer[2] = {0x34, 0x12};
+        port_.Inject(EncodeAnswer(1, 0, answer, 2));
+        if (answered != 1 || value[0] != 0x34 || value[1] != 0x12) Fail("a good answer after the reset was not taken");
+    }
+
     std::string StateText() const {
         std::string s = "state";
         s += link_.AwaitingAnswer() ? " await" : " idle";
@@ -298,6 +320,7 @@ private:
     size_t callbackCount_ = 0;
     int resets_ = 0;
     int depth_ = 0;
+    bool recovering_ = false;
     Outcome out_;
 };
 

@@ -67,6 +67,9 @@ void DriveLink::ReceiveBytes(const uint8_t* bytes, size_t count) {
     bytesReceived_ += count;
     timer1_->Start(kParserResetMs);
     parser_.Feed(bytes, count);
+    // The reset may have run inside a callback (a modal box) while the rest of the chunk
+    // waited in the parser: a frame begun by those bytes gets its own 20 ms.
+    if (parser_.State() != 0 && !timer1_->IsActive()) timer1_->Start(kParserResetMs);
 }
 
 // The port hands bytes over one event after they arrived, and a stalled thread runs the

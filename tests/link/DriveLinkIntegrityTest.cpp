@@ -73,6 +73,30 @@ TEST_F(LinkTest, FrameResetTakesInWhatThePortHoldsFirst) {
     EXPECT_EQ(port.written.size(), 1u);
 }
 
+// Used to keep a half frame past its 20 ms: when the frame reset ran inside a callback
+// (a modal box open for longer than 20 ms), the rest of the chunk, parsed after it,
+// started a frame no timer would drop, and that frame swallowed the next answer.
+TEST_F(LinkTest, BytesParsedAfterAFrameResetInACallbackGetTheirOwn20Ms) {
+    CommandRecord first = Read(1);
+    first.Callback = [this](uint16_t status, const uint8_t*, uint8_t) {
+        calls.push_back("C1:" + std::to_string(status));
+        AsFake(link.ParserResetTimer()).Fire();
+    };
+    link.SendRunList(&first, 1);
+    std::vector<uint8_t> chunk = AnswerFrame({0x01, 0x00});
+    const auto cut = Unhex("F0 E0 5F 01 02");  // a frame cut off by noise
+    chunk.insert(chunk.end(), cut.begin(), cut.end());
+    port.Inject(chunk);
+    ASSERT_EQ(calls, Strings{"C1:0"});
+    EXPECT_TRUE(link.ParserResetTimer().IsActive()) << "the half frame has no 20 ms to drop it";
+    timers.Advance(20);
+
+    const CommandRecord second[] = {Read(2)};
+    link.SendLev2List(second, 1);
+    Answer();
+    EXPECT_EQ(calls, (Strings{"C1:0", "C2:0"}));
+}
+
 // A RunQueue list waiting for another queue's command used to be sent after that queue's
 // whole list (C10, C11, C1); the lists the link would send at once (SendRunList,
 // AddPollList) go right after the answer in flight.
