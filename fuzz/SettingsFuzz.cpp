@@ -5,6 +5,7 @@
 // - loading gives settings in range, and the stored link's selection reads inside it;
 // - saving over the file and loading again gives exactly the settings saved, and saving
 //   is stable: A, then B, then A again gives the bytes of saving A once;
+// - saving into a new file elsewhere keeps the lines of the file read;
 // - the [ports] map reads the same file without trouble.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -102,8 +103,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const PortMap ports = PortMap::FromIni(path);
     for (const char* name : {"COM1", "COM2", "COM3", "COM4", "COM5", "com9"}) (void)ports.DevicePath(std::string(name));
 
+    // Saving into a new file of the user's folder takes the other lines from the file
+    // read: the same bytes as saving over that file.
+    const QString moved = dir.filePath(QStringLiteral("moved.ini"));
+    QFile::remove(moved);
+    Check(SaveSettings(SettingsPaths{path, moved}, a, nullptr), "saving to a new file failed");
+    Check(ReadAll(path) == content, "saving elsewhere changed the file read");
+
     Save(path, a);
     const QByteArray savedA = ReadAll(path);
+    Check(ReadAll(moved) == savedA, "a file saved elsewhere lost lines of the file read");
     LoadSettings(path, loaded);
     Check(Same(loaded, a), "settings read back differ from the settings saved");
     Save(path, b);
