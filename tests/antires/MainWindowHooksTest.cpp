@@ -45,6 +45,19 @@ TEST_F(MainWindowHooks, StatusBarTellsThatTheGeneratorRunsUntilItIsSwitchedOff) 
     EXPECT_EQ(note->text(), QString());
 }
 
+TEST_F(MainWindowHooks, HelpButtonShowsTheProgramsOneHelpWindow) {
+    Start();
+    ReadBack("LQ560");
+    QWidget* antiRes = Find<QWidget>("TForm15");
+    antiRes->show();
+    QApplication::processEvents();
+    auto* help = antiRes->findChild<QPushButton*>(QStringLiteral("Button2"));
+    help->click();
+    help->click();
+    EXPECT_EQ(win->findChildren<QWidget*>(QStringLiteral("TForm17")).size(), 1);
+    EXPECT_TRUE(Find<QWidget>("TForm17")->isVisible());
+}
+
 TEST_F(MainWindowHooks, AGeneratorFoundRunningByTheReadBackShowsAtOnce) {
     Start();
     session->mirror.SetI16(pid::WorkMode, WorkModeGeneratorOn);
