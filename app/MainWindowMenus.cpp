@@ -6,6 +6,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/DoctorDialog.h"
 #include "app/MainWindow.h"
 #include "app/MenuBars.h"
 #include "core/DriveSession.h"
@@ -22,6 +23,8 @@ void MainWindow::ConnectMenus() {
     on("Exit1", [this] { close(); });
     on("CH_MT_ComGuide", [this] { OpenWizard(); });
     on("EN_MT_ComGuide", [this] { OpenWizard(); });
+    on("CH_MT_Doctor", [this] { ShowConnectionDoctor(state_, prompt_, paths_.read, this); });
+    on("EN_MT_Doctor", [this] { ShowConnectionDoctor(state_, prompt_, paths_.read, this); });
     // The English alarm items do what their Chinese counterparts do.
     for (const char* item : {"CH_MV_AlmState", "CH_MV_AlmLog", "EN_MV_AlmState", "EN_MV_AlmLog"})
         on(item, [this] { ShowDialog(windows_.StatusMonitor); });

@@ -1,11 +1,12 @@
 #include "cli/CliSupport.h"
 
+#include "core/PortInfo.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -18,18 +19,7 @@ Environment Environment::Load() {
     env.paths = ResolveSettingsPaths(QCoreApplication::applicationDirPath());
     LoadSettings(env.paths.read, env.settings);
     env.ports = PortMap::FromIni(env.paths.read);
-    for (int n = 1; n <= 5; ++n) env.portNames << QStringLiteral("COM%1").arg(n);
-    QSettings ini(env.paths.read, QSettings::IniFormat);
-    for (const QString& group : ini.childGroups()) {
-        if (group.compare(QLatin1String("ports"), Qt::CaseInsensitive) != 0) continue;
-        ini.beginGroup(group);
-        for (const QString& key : ini.childKeys()) {
-            const QString name = key.trimmed().toUpper();
-            // An emptied entry removes the name; the built-in ones stay listed as unmapped.
-            if (!env.portNames.contains(name) && env.ports.DevicePath(name) != name) env.portNames << name;
-        }
-        ini.endGroup();
-    }
+    env.portNames = PortNames(env.paths.read);
     return env;
 }
 

@@ -196,11 +196,19 @@ void DoctorRun::Add(const Finding& f) {
     emit Found(f);
 }
 
-void DoctorRun::Start() {
+void DoctorRun::Start(bool scan) {
     findings_.clear();
     const PortStatus status = InspectPort(portName_, device_, roots_);
     const bool usable = status.exists && status.accessible && status.holders.isEmpty();
     for (const Finding& f : CheckPort(status, UserGroups(roots_), FindAdapterClaimers(roots_))) Add(f);
+    if (usable && !scan) {
+        Add(Make("scan", FindingLevel::Note, Z("本程序正通过 %1 连接驱动器:未扫描总线(断开连接后再诊断可扫描)。").arg(portName_),
+                 QStringLiteral("This program is connected through %1: the bus was not scanned (disconnect and "
+                                "run the doctor again to scan it).")
+                     .arg(portName_)));
+        RunDeferred(this, [this] { emit Finished(); });
+        return;
+    }
     if (usable) {
         const PortOpenError e = scan_.Start(portName_, BusScan::Rates().front(), true);
         if (e == PortOpenError::None) return;

@@ -48,7 +48,8 @@ public:
               QObject* parent = nullptr);
     ~DoctorRun() override;
 
-    void Start();
+    // scan false: the checks only (the program itself has the port open).
+    void Start(bool scan = true);
     const QList<Finding>& Findings() const { return findings_; }
     const std::vector<ScanResult>& ScanResults() const;
 

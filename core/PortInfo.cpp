@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 #include <grp.h>
 #include <pwd.h>
@@ -144,6 +145,22 @@ QList<AdapterClaimer> FindAdapterClaimers(const SystemRoots& roots) {
         }
     }
     return found;
+}
+
+QStringList PortNames(const QString& iniPath) {
+    QStringList names;
+    for (int n = 1; n <= 5; ++n) names << QStringLiteral("COM%1").arg(n);
+    QSettings ini(iniPath, QSettings::IniFormat);
+    for (const QString& group : ini.childGroups()) {
+        if (group.compare(QLatin1String("ports"), Qt::CaseInsensitive) != 0) continue;
+        ini.beginGroup(group);
+        for (const QString& key : ini.childKeys()) {
+            const QString name = key.trimmed().toUpper();
+            if (!names.contains(name) && !ini.value(key).toString().trimmed().isEmpty()) names << name;
+        }
+        ini.endGroup();
+    }
+    return names;
 }
 
 PortStatus InspectPort(const QString& name, const QString& device, const SystemRoots& roots) {

@@ -35,6 +35,10 @@ struct PortStatus {
     QString adapter;          // "FTDI FT232R USB UART (0403:6001)"; empty for no USB adapter
 };
 
+// The port names to offer: COM1 .. COM5 and every other name of the [ports] section of
+// the settings file, in that order.
+QStringList PortNames(const QString& iniPath);
+
 // One device looked at as the given name.
 PortStatus InspectPort(const QString& name, const QString& device, const SystemRoots& roots = {});
 
