@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -53,6 +54,9 @@ TEST_F(DoctorDialogTest, FindsTheDriveAndConcludesInTheProgramsLanguage) {
         EXPECT_EQ(d.findChild<QComboBox*>("DoctorPort")->itemText(1),
                   "COM2  (" + QString::fromStdString(sim.LinkPath()) + ")");
         RunOn(d, "COM2");
+        // For looking at the dialog: ORDALIS_SHOT_DIR=/some/folder keeps a picture per language.
+        if (const QString shots = qEnvironmentVariable("ORDALIS_SHOT_DIR"); !shots.isEmpty())
+            d.grab().save(shots + QStringLiteral("/doctor-%1.png").arg(language == 1 ? "en" : "zh"));
         const QString report = d.Report();
         if (language == 1) {
             EXPECT_EQ(d.windowTitle(), "Connection doctor");
