@@ -1,11 +1,17 @@
 #include "wizard/SerialPortPage.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 
 #include "wizard/WizardContext.h"
+#include "core/PortInfo.h"
 #include "core/Session.h"
+#include "core/SettingsFile.h"
+#include "link/qt/PortMap.h"
 #include "core/UiPrompt.h"
 #include "link/SerialPort.h"
 #include "wizard/AddressPage.h"
@@ -16,7 +22,28 @@ namespace ordalis {
 
 namespace {
 constexpr int kMaxChosenPorts = 5;
+constexpr int kDeviceRole = Qt::UserRole + 1;
+constexpr int kAdapterRole = Qt::UserRole + 2;
+
+// Shows "COM1  ttyUSB0" while the item's text stays the port name the pages work with.
+class PortItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString device = index.data(kDeviceRole).toString();
+        if (!device.isEmpty()) option->text += QStringLiteral("  ") + QFileInfo(device).fileName();
+    }
+};
+
+// The device a port name maps to; empty when the name is the device itself.
+QString DeviceOf(const PortMap& map, const QString& name) {
+    const QString device = map.DevicePath(name);
+    return device == name ? QString() : device;
 }
+}  // namespace
 
 QStringList SerialPortPage::ProbePorts(SerialPort& port) {
     QStringList found;
@@ -60,10 +87,18 @@ SerialPortPage::SerialPortPage(WizardContext& ctx, QWidget* parent) : QDialog(pa
     chosenLabel_ = label("Label2", 223, 32, 140);
     available_ = new QListWidget(this);
     available_->setObjectName("ListBox1");
-    available_->setGeometry(8, 52, 140, 176);
+    available_->setGeometry(8, 52, 140, 140);
+    available_->setItemDelegate(new PortItemDelegate(available_));
     chosen_ = new QListWidget(this);
     chosen_->setObjectName("ListBox2");
-    chosen_->setGeometry(223, 52, 140, 176);
+    chosen_->setGeometry(223, 52, 140, 140);
+    chosen_->setItemDelegate(new PortItemDelegate(chosen_));
+    // The current port's device and USB adapter in full.
+    portDetail_ = new QLabel(this);
+    portDetail_->setObjectName("PortDetail");
+    portDetail_->setGeometry(8, 196, 355, 40);
+    portDetail_->setWordWrap(true);
+    portDetail_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     addButton_ = button("Button1", 156, 92, 59);
     removeButton_ = button("Button2", 156, 140, 59);
     backButton_ = button("Button3", 122, 242, 75);
@@ -74,6 +109,8 @@ SerialPortPage::SerialPortPage(WizardContext& ctx, QWidget* parent) : QDialog(pa
     connect(addButton_, &QPushButton::clicked, this, &SerialPortPage::AddClicked);
     connect(available_, &QListWidget::itemDoubleClicked, this, &SerialPortPage::AddClicked);
     connect(available_, &QListWidget::itemPressed, this, [this] { addButton_->setFocus(); });
+    connect(available_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) { ShowDetail(item); });
+    connect(chosen_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) { ShowDetail(item); });
     connect(removeButton_, &QPushButton::clicked, this, &SerialPortPage::RemoveClicked);
     connect(chosen_, &QListWidget::itemDoubleClicked, this, &SerialPortPage::RemoveClicked);
     connect(backButton_, &QPushButton::clicked, this, [this] { done(WizardBack); });
@@ -102,7 +139,30 @@ void SerialPortPage::Translate() {
 
 void SerialPortPage::SetAvailablePorts(const QStringList& ports) {
     available_->clear();
-    available_->addItems(ports);
+    // The mapping the program's port uses: the [ports] section of the settings file.
+    const PortMap map = PortMap::FromIni(ResolveSettingsPaths(QCoreApplication::applicationDirPath()).read);
+    for (const QString& name : ports) {
+        auto* item = new QListWidgetItem(name, available_);
+        const QString device = DeviceOf(map, name);
+        const QString adapter = device.isEmpty() ? QString() : AdapterDescription(device);
+        item->setData(kDeviceRole, device);
+        item->setData(kAdapterRole, adapter);
+        item->setToolTip(device.isEmpty() ? name : name + ": " + device + (adapter.isEmpty() ? QString() : " - " + adapter));
+    }
+    ShowDetail(available_->currentItem());
+}
+
+void SerialPortPage::ShowDetail(const QListWidgetItem* item) {
+    if (!item) {
+        portDetail_->clear();
+        return;
+    }
+    const QString device = item->data(kDeviceRole).toString();
+    const QString adapter = item->data(kAdapterRole).toString();
+    QString text = item->text();
+    if (!device.isEmpty()) text += QStringLiteral(": ") + device;
+    if (!adapter.isEmpty()) text += QStringLiteral("\n") + adapter;
+    portDetail_->setText(text);
 }
 
 QStringList SerialPortPage::ChosenPorts() const {
@@ -118,7 +178,7 @@ void SerialPortPage::AddClicked() {
         ctx_.prompt.ShowText(Text(ctx_.state, {"最多有五个选项!", "Up to five options!"}));
         return;
     }
-    if (chosen_->findItems(item->text(), Qt::MatchExactly).isEmpty()) chosen_->addItem(item->text());
+    if (chosen_->findItems(item->text(), Qt::MatchExactly).isEmpty()) chosen_->addItem(item->clone());
 }
 
 void SerialPortPage::RemoveClicked() {

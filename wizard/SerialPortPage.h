@@ -1,10 +1,12 @@
 #pragma once
-// TForm4: the wizard page choosing up to five of the COM ports that exist.
+// TForm4: the wizard page choosing up to five of the COM ports that exist. Each port shows
+// the device it maps to; the current one its device and USB adapter in full.
 #include <QDialog>
 #include <QStringList>
 
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace ordalis {
@@ -33,6 +35,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void ShowDetail(const QListWidgetItem* item);
+
     WizardContext& ctx_;
     QListWidget* available_;
     QListWidget* chosen_;
@@ -44,6 +48,7 @@ private:
     QLabel* availableLabel_;
     QLabel* chosenLabel_;
     QLabel* hintLabel_;
+    QLabel* portDetail_;
 };
 
 }  // namespace ordalis
