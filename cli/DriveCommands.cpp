@@ -149,6 +149,15 @@ int WriteCommand(Environment& env, const Args& args) {
         else
             Out(ParamLine(c->State().mirror, id) + (sent ? QString() : QStringLiteral("  (unchanged, not sent)")));
     }
+    // On the same connection: one wake-up and baud switch less than a second command.
+    if (args.Has("eeprom-save")) {
+        QString error;
+        if (const int r = c->EepromSave(&error); r != kDone) {
+            if (args.Has("json")) PrintJson(out);
+            return Fail(r, error);
+        }
+        if (!args.Has("json")) Out(QStringLiteral("parameters stored in the EEPROM of the drive at address %1").arg(c->Address()));
+    }
     if (args.Has("json")) PrintJson(out);
     return kDone;
 }

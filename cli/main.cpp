@@ -56,11 +56,12 @@ const Command kCommands[] = {
      kDriveValues, {"json"}, InfoCommand, true},
     {"read", "read ID... [drive options]",
      "Reads parameters, by number (53) or by log name (kp).\n", kDriveValues, {"json"}, ReadCommand, true},
-    {"write", "write ID=VALUE... [drive options]",
+    {"write", "write ID=VALUE... [--eeprom-save] [drive options]",
      "Writes parameters (by number or log name; values decimal or 0x hex). A value equal to\n"
      "the drive's is not sent. A write the drive refuses ends the command with exit code 4.\n"
-     "The values hold until the drive is switched off unless eeprom-save follows.\n",
-     kDriveValues, {"json"}, WriteCommand, true},
+     "The values hold until the drive is switched off unless they are stored in its EEPROM:\n"
+     "--eeprom-save does that on the same connection (or run eeprom-save afterwards).\n",
+     kDriveValues, {"json", "eeprom-save"}, WriteCommand, true},
     {"eeprom-save", "eeprom-save [drive options]",
      "Stores the drive's working parameters in its EEPROM.\n", kDriveValues, {"json"}, EepromSaveCommand, true},
     {"monitor", "monitor [--count N] [drive options]",

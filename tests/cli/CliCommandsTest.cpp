@@ -145,6 +145,14 @@ TEST_F(CliOverSim, EepromSaveKeepsAWriteAcrossAPowerCycle) {
     const CliResult r = Cli(Drive({"read", "39", "--json"}));
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.Json().array()[0].toObject()["value"].toInt(), 321);
+
+    // The same in one connection.
+    const CliResult both = Cli(Drive({"write", "39=987", "--eeprom-save"}));
+    ASSERT_EQ(both.code, 0) << both.err;
+    EXPECT_TRUE(both.out.contains("parameters stored in the EEPROM")) << both.out;
+    sim->Stop();
+    Start({"--drive", "1:LQ340", "--state", state});
+    EXPECT_TRUE(Cli(Drive({"read", "39"})).out.contains("= 987"));
 }
 
 TEST_F(CliOverSim, MonitorPrintsStatusLinesUntilCountOrCtrlC) {
