@@ -11,17 +11,17 @@
 #include <thread>
 
 #include "core/SettingsFile.h"
-#include "tests/reliability/TornFileSettings.h"
+#include "tests/reliability/TornFiles.h"
 #include "tests/reliability/WriterProcess.h"
 
 namespace ordalis {
 namespace {
 
 using namespace std::chrono_literals;
-using test::TornSettings;
+using test::SaveTorn;
 using test::WriterProcess;
 
-const std::string kWriter = ORDALIS_SETTINGS_WRITER;
+const std::string kWriter = ORDALIS_FILE_WRITER;
 
 QByteArray Read(const QString& path) {
     QFile f(path);
@@ -34,11 +34,11 @@ void Write(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
-// Files in dir besides cfg.ini (temporary files a killed save left behind); removed.
-int RemoveLeftovers(const QDir& dir) {
+// Files in dir besides the one saved (temporary files a killed save left behind); removed.
+int RemoveLeftovers(const QDir& dir, const QString& keep) {
     int n = 0;
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (name == QStringLiteral("cfg.ini")) continue;
+        if (name == keep) continue;
         std::printf("left behind: %s\n", qPrintable(name));
         n += QFile::remove(dir.filePath(name)) ? 1 : 0;
     }
@@ -50,27 +50,31 @@ int EnvInt(const char* name, int fallback) {
     return v && *v ? std::atoi(v) : fallback;
 }
 
-class TornSettingsFile : public ::testing::Test {
+// One kind of file of tests/reliability/TornFiles.h per instance.
+class TornFile : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        // What the file holds after saving the first (A) or the second (B) settings over
-        // the foreign lines; the writer alternates B, A, B, ... starting from A.
-        Write(path, test::TornBaseFile());
+        // What the file holds after saving the first (A) or the second (B) content; the
+        // writer alternates B, A, B, ... starting from A.
+        Write(path, test::TornStart(kind));
         QString error;
-        ASSERT_TRUE(SaveSettings(path, TornSettings(true), &error)) << error.toStdString();
+        ASSERT_TRUE(SaveTorn(kind, path, true, &error)) << error.toStdString();
         fileB = Read(path);
-        ASSERT_TRUE(SaveSettings(path, TornSettings(false), &error)) << error.toStdString();
+        ASSERT_TRUE(SaveTorn(kind, path, false, &error)) << error.toStdString();
         fileA = Read(path);
         ASSERT_NE(fileA, fileB);
     }
+    int RemoveLeftovers() { return ordalis::RemoveLeftovers(QDir(dir.path()), name); }
 
+    const std::string kind = GetParam();
     // In memory where the system has such a folder: a kill tears a file the same way
     // there, and saves do not wait for the disk, so more kills fit in the time.
     QTemporaryDir dir{QFileInfo(QStringLiteral("/dev/shm")).isWritable()
                           ? QStringLiteral("/dev/shm/ordalis-torn-XXXXXX")
                           : QDir::tempPath() + QStringLiteral("/ordalis-torn-XXXXXX")};
-    QString path = dir.filePath(QStringLiteral("cfg.ini"));
+    const QString name = QStringLiteral("saved.") + QString::fromStdString(kind);
+    QString path = dir.filePath(name);
     QByteArray fileA;
     QByteArray fileB;
 };
@@ -78,7 +82,7 @@ protected:
 // The writer is killed at a random moment of its first few saves, hundreds of times.
 // Knowing how many saves it reported done (k), the file must be the one after k saves
 // or, killed between a save's end and its report, after k + 1: never torn, never empty.
-TEST_F(TornSettingsFile, KilledWriterLeavesTheOldOrTheNewFile) {
+TEST_P(TornFile, KilledWriterLeavesTheOldOrTheNewFile) {
     const int kills = EnvInt("ORDALIS_TORN_KILLS", 300);
     const unsigned seed = static_cast<unsigned>(EnvInt("ORDALIS_TORN_SEED", 18));
     std::mt19937 gen(seed);
@@ -86,7 +90,7 @@ TEST_F(TornSettingsFile, KilledWriterLeavesTheOldOrTheNewFile) {
     // Kills spread over about four of the writer's saves, timed from a writer left to run.
     std::chrono::microseconds perSave{};
     {
-        WriterProcess writer(kWriter, {"loop", path.toStdString()});
+        WriterProcess writer(kWriter, {"loop", kind, path.toStdString()});
         ASSERT_EQ(writer.Read(1, 10s), "r") << "writer did not start";
         const auto t0 = std::chrono::steady_clock::now();
         ASSERT_EQ(writer.Read(20, 20s).size(), 20u) << "writer did not save";
@@ -99,7 +103,7 @@ TEST_F(TornSettingsFile, KilledWriterLeavesTheOldOrTheNewFile) {
     int saves = 0;
     int killedInFirstSave = 0;
     for (int i = 0; i < kills; ++i) {
-        WriterProcess writer(kWriter, {"loop", path.toStdString()});
+        WriterProcess writer(kWriter, {"loop", kind, path.toStdString()});
         ASSERT_TRUE(writer.Started());
         ASSERT_EQ(writer.Read(1, 10s), "r") << "writer did not start";
         std::this_thread::sleep_for(std::chrono::microseconds(delay(gen)));  // the kill moment
@@ -116,16 +120,16 @@ TEST_F(TornSettingsFile, KilledWriterLeavesTheOldOrTheNewFile) {
             << " bytes is neither the old nor the new one";
         // The next run starts from the file A holds.
         if (now != fileA) Write(path, fileA);
-        leftovers += RemoveLeftovers(QDir(dir.path()));
+        leftovers += RemoveLeftovers();
     }
-    std::printf("%d kills, %d saves completed, %d killed before the first save ended, %d temporary files left behind "
+    std::printf("%s: %d kills, %d saves completed, %d killed before the first save ended, %d temporary files left behind "
                 "(%lld us per save)\n",
-                kills, saves, killedInFirstSave, leftovers, static_cast<long long>(perSave.count()));
+                kind.c_str(), kills, saves, killedInFirstSave, leftovers, static_cast<long long>(perSave.count()));
 }
 
 // A full disk while saving (files limited in size): the save fails with a reason and
 // the old file stays whole; a process the size signal ends leaves it whole too.
-TEST_F(TornSettingsFile, FullDiskKeepsTheOldFileAndReportsFailure) {
+TEST_P(TornFile, FullDiskKeepsTheOldFileAndReportsFailure) {
     struct Case {
         long limit;
         bool keepRunning;
@@ -134,16 +138,16 @@ TEST_F(TornSettingsFile, FullDiskKeepsTheOldFileAndReportsFailure) {
     const long bigger = std::max(fileA.size(), fileB.size());
     const Case cases[] = {
         {0, true, false},
-        {4096, true, false},
+        {fileB.size() / 2, true, false},
         {fileB.size() - 1, true, false},
         {fileB.size() - 1, false, false},
-        {4096, false, false},
+        {fileB.size() / 2, false, false},
         {bigger + 1, true, true},  // room enough: the limit alone does not fail a save
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("limit " + std::to_string(c.limit) + (c.keepRunning ? " keep" : " die"));
         Write(path, fileA);
-        WriterProcess writer(kWriter, {"limited", path.toStdString(), std::to_string(c.limit), c.keepRunning ? "keep" : "die"});
+        WriterProcess writer(kWriter, {"limited", kind, path.toStdString(), std::to_string(c.limit), c.keepRunning ? "keep" : "die"});
         ASSERT_TRUE(writer.Started());
         const std::string output = writer.ReadToEnd(20s);
         const int status = writer.Wait(20s);
@@ -158,15 +162,17 @@ TEST_F(TornSettingsFile, FullDiskKeepsTheOldFileAndReportsFailure) {
             EXPECT_EQ(WEXITSTATUS(status), 1);
             EXPECT_EQ(output.rfind("failed: ", 0), 0u) << output;
             EXPECT_GT(output.size(), std::string("failed: \n").size()) << "no reason given";
-            EXPECT_EQ(RemoveLeftovers(QDir(dir.path())), 0) << "a failed save left its temporary file";
+            EXPECT_EQ(RemoveLeftovers(), 0) << "a failed save left its temporary file";
         } else {
             ASSERT_TRUE(WIFSIGNALED(status));
             EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
-            RemoveLeftovers(QDir(dir.path()));
+            RemoveLeftovers();
         }
         EXPECT_EQ(Read(path), fileA) << "the old file did not stay whole";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, TornFile, ::testing::Values("cfg"));
 
 }  // namespace
 }  // namespace ordalis
