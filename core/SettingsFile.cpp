@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <system_error>
 
 #include "core/IniText.h"
 
@@ -83,8 +85,12 @@ bool SaveSettings(const SettingsPaths& paths, const Settings& settings, QString*
     const QByteArray bytes = ini.ToBytes();
     // The bytes sit in QFileDevice's buffer until flushed, and commit() does not see a
     // failed flush (a full disk): it would put the cut-off file in place of the old one.
+    errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error) *error = file.errorString();
+        // A write cut short by a full disk leaves QFileDevice with "Unknown error"; the
+        // system's reason tells the user what happened.
+        const int reason = errno;
+        if (error) *error = reason ? QString::fromStdString(std::generic_category().message(reason)) : file.errorString();
         file.cancelWriting();
         return false;
     }

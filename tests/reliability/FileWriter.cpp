@@ -5,7 +5,7 @@
 //       then saves the second and the first content in turn until killed, writing 's'
 //       after each completed save.
 //   ordalis_file_writer limited KIND PATH BYTES keep|die
-//       With files limited to BYTES (a full disk), saves the second content once; with
+//       With files limited to BYTES (a full disk; -1: no limit), saves the second content once; with
 //       "keep" the size signal is ignored, so writes fail instead of ending the process.
 //       Prints "saved" or "failed: <reason>"; exit status 0 when saved.
 #include <sys/resource.h>
@@ -44,7 +44,7 @@ int Loop(const std::string& kind, const QString& path) {
 
 int Limited(const std::string& kind, const QString& path, long bytes, bool keepRunning) {
     const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+    if (bytes >= 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0) {
         std::perror("setrlimit");
         return 2;
     }
