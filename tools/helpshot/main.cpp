@@ -11,12 +11,13 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "core/DriveAccess.h"
+#include "core/DriveSession.h"
+#include "core/Session.h"
 #include "core/UiPrompt.h"
 #include "dialogs/AntiResonanceSpeed.h"
 #include "dialogs/AntiResonanceWindow.h"
-#include "model/CommandLists.h"
-#include "model/TraceBlock.h"
+#include "link/qt/QtSerialPort.h"
+#include "link/qt/QtTimers.h"
 
 namespace ordalis {
 namespace {
@@ -25,28 +26,9 @@ constexpr int kWidth = 586;
 constexpr int kHeight = 569;
 constexpr int kMargin = 8;
 
-// The window as it stands after the user set it: nothing goes to a drive.
-class StillDrive : public DriveAccess, public UiPrompt {
+// The window over a session whose port is never opened: it shows, nothing goes out.
+class SilentPrompt : public UiPrompt {
 public:
-    ParameterMirror mirror;
-    TraceBlock trace;
-    DriveCallbacks callbacks;
-    CommandLists lists{mirror, trace, callbacks};
-
-    const ParameterMirror& Mirror() const override { return mirror; }
-    const CommandLists& Lists() const override { return lists; }
-    uint8_t Language() const override { return 0; }
-    UiPrompt& Prompt() override { return *this; }
-    DialogSlots& Dialogs() override { return callbacks; }
-    ScopeSlots& Scope() override { return callbacks; }
-    FileSlots& Files() override { return callbacks; }
-    WriteOutcome WriteParameter(uint16_t, int64_t, ValueRange) override { return WriteOutcome::NotSent; }
-    bool SendList(QueueLevel, const CommandList&) override { return false; }
-    PollRegistration RegisterPoll(PollKind, std::function<void()>) override { return {}; }
-    bool StoreAndSend(std::initializer_list<StoredValue>, const CommandList&) override { return false; }
-    void ReportNoAnswer() override {}
-    void SetGeneratorRunning(bool) override {}
-    bool GeneratorRunning() const override { return false; }
     int ExecModal(QDialog&) override { return 0; }
     void ShowText(const QString&) override {}
 };
@@ -57,14 +39,19 @@ struct Example {
 };
 
 QImage Shot(const Example& e) {
-    StillDrive drive;
-    drive.mirror.SetModelName("LQ340");
-    drive.mirror.SetI16(pid::WorkMode, WorkModeGeneratorOn);
-    drive.mirror.SetI32(pid::GeneratorSpeed, antires::SpeedToDrive(e.rpm, false));
-    drive.mirror.SetU16(pid::Res1Amplitude, static_cast<uint16_t>(e.gain1));
-    drive.mirror.SetU16(pid::Res1Phase, static_cast<uint16_t>(e.phase1));
-    drive.mirror.SetU16(pid::Res2Amplitude, static_cast<uint16_t>(e.gain2));
-    drive.mirror.SetU16(pid::Res2Phase, static_cast<uint16_t>(e.phase2));
+    QtSerialPort port;
+    QtTimerFactory timers;
+    SilentPrompt prompt;
+    Session session(port, timers, prompt, 1);
+    DriveSession drive(session, timers, prompt);
+    ParameterMirror& m = session.mirror;
+    m.SetModelName("LQ340");
+    m.SetI16(pid::WorkMode, WorkModeGeneratorOn);
+    m.SetI32(pid::GeneratorSpeed, antires::SpeedToDrive(e.rpm, false));
+    m.SetU16(pid::Res1Amplitude, static_cast<uint16_t>(e.gain1));
+    m.SetU16(pid::Res1Phase, static_cast<uint16_t>(e.phase1));
+    m.SetU16(pid::Res2Amplitude, static_cast<uint16_t>(e.gain2));
+    m.SetU16(pid::Res2Phase, static_cast<uint16_t>(e.phase2));
     QWidget* window = CreateAntiResonanceWindow(drive, nullptr);
     window->show();
     QApplication::processEvents();
