@@ -17,7 +17,7 @@ fi
 # Each fuzz target for a bounded time (ORDALIS_FUZZ_SECONDS each); any finding fails.
 if [ "${ORDALIS_SKIP_FUZZ:-0}" != "1" ]; then
   if command -v clang++ >/dev/null; then
-    scripts/fuzz.sh "${ORDALIS_FUZZ_SECONDS:-40}"
+    scripts/fuzz.sh "${ORDALIS_FUZZ_SECONDS:-30}"
   else
     echo "clang++ not installed: fuzzing skipped"
   fi
