@@ -17,7 +17,6 @@
 #include "dialogs/CenterOnParent.h"
 #include "dialogs/AntiResonanceSpeed.h"
 #include "dialogs/HelpWindow.h"
-#include "dialogs/WriteRefusedText.h"
 
 namespace ordalis {
 
@@ -60,6 +59,14 @@ const RegionSlider kRegion[4] = {
     {pid::Res2Amplitude, &CommandLists::AntiResAmp2List, &DialogSlots::AntiResAmp2Done},
     {pid::Res2Phase, &CommandLists::AntiResPhase2List, &DialogSlots::AntiResPhase2Done},
 };
+
+// A write the drive refused: which parameter, and the drive's code (or 132 when its
+// error answers used up the retries).
+QString RefusedWriteText(uint8_t language, uint16_t id, uint16_t status) {
+    static const TextPair kRefused{"驱动器拒绝写入参数 %1（代码 %2），驱动器保留原值。",
+                                   "The drive refused the write of parameter %1 (code %2) and keeps its old value."};
+    return kRefused.Text(language).arg(id).arg(status);
+}
 
 bool HasResonanceCompensation(const std::string& model) {
     return model == "LQ220" || model == "LQ340" || model == "LQ560";
@@ -356,7 +363,7 @@ void AntiResonanceWindow::WriteDone(uint16_t id, uint16_t status) {
     }
     if (status != Answered) {
         // The drive keeps its old value; what was sent is not sent again by itself.
-        const QString text = WriteRefusedText(drive_.Language(), id, status);
+        const QString text = RefusedWriteText(drive_.Language(), id, status);
         RunDeferred(this, [this, text] { drive_.Prompt().ShowText(text); });
     }
     // The queue is still busy inside its own completion: the next write goes out after.
