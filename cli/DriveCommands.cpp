@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DriveConnection.h"
+#include "model/ModelFamily.h"
 
 namespace ordalis::cli {
 
@@ -74,7 +75,7 @@ int InfoCommand(Environment& env, const Args& args) {
     std::unique_ptr<DriveConnection> c;
     if (const int r = Connected(env, args, true, &c); r != kDone) return r;
     const Session& s = c->State();
-    const CommandList& list = s.mirror.ModelName().rfind("HV", 0) == 0 ? s.lists.ReadBackList24 : s.lists.ReadBackList34;
+    const CommandList& list = IsHv120(s.mirror.ModelName()) ? s.lists.ReadBackList24 : s.lists.ReadBackList34;
     QJsonArray params;
     if (!args.Has("json")) {
         Out(QStringLiteral("model %1, address %2, %3 baud").arg(QString::fromStdString(s.mirror.ModelName())).arg(c->Address()).arg(c->Baud()));

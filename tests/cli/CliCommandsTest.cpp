@@ -77,7 +77,11 @@ TEST_F(CliOverSim, ScanAllRatesFindsDrivesLeftAtOtherRates) {
 }
 
 TEST_F(CliOverSim, InfoConnectsAsTheProgramAndListsTheReadBack) {
-    Start({"--drive", "1:LQ340"});
+    Start({"--drive", "1:LQ340", "--drive", "10:HV120"});
+    const CliResult hv = Cli(Drive({"info", "--json"}, 10));
+    ASSERT_EQ(hv.code, 0) << hv.err;
+    EXPECT_EQ(hv.Json().object()["model"].toString(), "HV120");
+    EXPECT_EQ(hv.Json().object()["parameters"].toArray().size(), 24) << "the HV120's own read-back";
     const CliResult r = Cli(Drive({"info", "--json"}));
     ASSERT_EQ(r.code, 0) << r.err;
     const QJsonObject o = r.Json().object();
