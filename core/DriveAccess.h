@@ -12,6 +12,7 @@
 #include "link/DriveLink.h"
 #include "model/CommandLists.h"
 #include "model/ParameterMirror.h"
+#include "model/TraceBlock.h"
 
 namespace ordalis {
 
@@ -95,6 +96,13 @@ public:
     // the main window shows it while it runs.
     virtual void SetGeneratorRunning(bool running) = 0;
     virtual bool GeneratorRunning() const = 0;
+    // The oscilloscope's capture: the trace block its lists point into and the RunQueue's
+    // pacing from inside a completion procedure (its 131s go to ReportNoAnswer).
+    virtual TraceBlock& Trace() = 0;
+    virtual void SetRunDelay(uint16_t ms) = 0;
+    virtual void SetRunNext(uint8_t offset) = 0;
+    // The slave address of the connected drive (for exports).
+    virtual uint8_t Address() const = 0;
 };
 
 }  // namespace ordalis

@@ -72,6 +72,10 @@ public:
     void ReportNoAnswer() override { NoAnswer(); }
     void SetGeneratorRunning(bool running) override;
     bool GeneratorRunning() const override { return generatorRunning_; }
+    TraceBlock& Trace() override { return state_.trace; }
+    void SetRunDelay(uint16_t ms) override { state_.link.SetRunDelay(ms); }
+    void SetRunNext(uint8_t offset) override { state_.link.SetRunNext(offset); }
+    uint8_t Address() const override { return state_.link.SlaveAddress; }
 
     // Completion procedures of the probe, read-back and poll lists (bound to their slots).
     void BaudSwitchStep(uint16_t status);

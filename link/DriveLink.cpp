@@ -10,6 +10,18 @@ constexpr int kParserResetMs = 20;
 // How often a time-out may wait another frame gap for a frame under way: enough for the
 // longest answer (260 bytes) at 9600 baud.
 constexpr int kFrameGraces = 16;
+// Time-out rule: an answer time-out never ends before the request and the longest answer
+// it can bring (a trace answer carries up to 255 data bytes) have had time to cross the
+// line at the port's current rate (10 bits a byte), plus kWireMarginMs for the drive's
+// turnaround; the queue's own time-out (200 ms, 100 ms in the search) stands where it
+// is longer. At 9600 baud a full sample answer alone takes about 275 ms.
+constexpr int kWireMarginMs = 50;
+constexpr size_t kAnswerOverhead = kMaxFrame - 255;
+
+size_t LongestAnswer(const CommandRecord& r) {
+    const size_t data = std::max<size_t>({size_t{1}, r.DataLen, r.Capacity});
+    return kAnswerOverhead + std::min<size_t>(data, 255);
+}
 }  // namespace
 
 DriveLink::DriveLink(SerialPort& port, TimerFactory& timers, Prompt&, uint32_t keySeed)
@@ -39,6 +51,7 @@ bool DriveLink::SendCommand(const CommandRecord& record, uint8_t level) {
     logPrefix_ = LogTimestamp() + " Send   ";
     logLabel_ = CommandLabel(record);
     LogFrame(plain.data(), plain.size(), level);
+    wireBytes_ = frame.size() + LongestAnswer(record);
     WriteFrame(frame.data(), frame.size());
     return true;
 }
@@ -104,7 +117,15 @@ void DriveLink::StartAnswerTimer(uint8_t level) {
     }
     graceLeft_ = kFrameGraces;
     graceMark_ = bytesReceived_;
-    comOverTimer_->Start(queues_[level].answerTimeout);
+    comOverTimer_->Start(AnswerTimeoutMs(level));
+}
+
+int DriveLink::AnswerTimeoutMs(uint8_t level) const {
+    const int queueMs = queues_[level].answerTimeout;
+    const int32_t baud = port_.BaudRate();
+    if (baud <= 0) return queueMs;
+    const int wireMs = static_cast<int>((int64_t(wireBytes_) * 10 * 1000 + baud - 1) / baud) + kWireMarginMs;
+    return std::max(queueMs, wireMs);
 }
 
 void DriveLink::StopAnswerTimer() {

@@ -99,6 +99,9 @@ public:
     // under way gets the 20 ms frame gap (a few times, while bytes keep coming).
     void HandleTimeout();
     LinkTimer& AnswerTimer() { return *comOverTimer_; }
+    // The time-out of the command in flight on this queue: the queue's own, or longer
+    // where the longest answer of the request needs more time on the wire (see .cpp).
+    int AnswerTimeoutMs(uint8_t level) const;
 
     // Holds the link while a caller reconfigures the port (baud switch): received bytes
     // are kept, and an answer time-out the queues want to start is deferred. Release
@@ -168,6 +171,7 @@ private:
     uint64_t bytesReceived_ = 0;
     uint64_t graceMark_ = 0;        // bytesReceived_ when the time-out last looked
     int graceLeft_ = 0;             // frame-gap extensions left for the command in flight
+    size_t wireBytes_ = 0;          // request plus its longest answer, for the time-out
     // Queues loaded while the wire was busy that would have sent at once; served first,
     // in the order they were loaded.
     std::vector<uint8_t> firstAfterAnswer_;
