@@ -7,18 +7,20 @@
 #include "dialogs/HelpWindow.h"
 #include "dialogs/MotorDataWindow.h"
 #include "dialogs/ParameterSettingWindow.h"
-#include "dialogs/Placeholder.h"
 #include "dialogs/PropertiesWindow.h"
 #include "dialogs/PulseInputWindow.h"
 #include "dialogs/StatusMonitorWindow.h"
+#include "scope/ScopeWindow.h"
+#include "scope/TraceVariableDialog.h"
 
 namespace ordalis {
 
 DialogWindows CreateDialogWindows(DriveAccess& drive, QWidget* mainWindow) {
     DialogWindows w;
     w.CommLog = CreateCommLogWindow(drive, mainWindow);
-    w.Scope = Placeholder(mainWindow, "TForm5", "Oscilloscope");
-    w.TraceVarSelect = Placeholder(mainWindow, "TForm8", "Trace variables");
+    QDialog* traceVarSelect = CreateTraceVariableDialog(drive, mainWindow);
+    w.Scope = CreateScopeWindow(drive, traceVarSelect, mainWindow);
+    w.TraceVarSelect = traceVarSelect;
     w.Properties = CreatePropertiesWindow(drive, mainWindow);
     w.MotorData = CreateMotorDataWindow(drive, mainWindow);
     w.PulseInput = CreatePulseInputWindow(drive, mainWindow);

@@ -90,6 +90,10 @@ void MainWindow::ConnectSession() {
     progress_->Follow(drive_, state_.settings, prompt_);
     connect(&drive_, &DriveSession::DriveReady, this,
             [this](const QString& model) { SetupModelPanel(model.toStdString()); });
+    // The oscilloscope's gain and limit edits follow every completed read-back.
+    connect(&drive_, &DriveSession::DriveReady, windows_.Scope, [this] {
+        QMetaObject::invokeMethod(windows_.Scope, "FillScopeGains");
+    });
     connect(&drive_, &DriveSession::LinkLost, this, &MainWindow::ShowConnectionFailure);
     connect(&drive_, &DriveSession::Message, this, [this](const QString& text) { prompt_.ShowText(text); });
     // The generator keeps the motor turning with its window closed: the status bar says so.
@@ -111,6 +115,8 @@ void MainWindow::ConnectButtons() {
     bar->installEventFilter(this);
     for (QWidget* child : bar->findChildren<QWidget*>()) child->installEventFilter(this);
     connect(ToolButton(bar, "TB_Osc"), &QToolButton::clicked, this, [this] { ShowDialog(windows_.Scope); });
+    // The oscilloscope is reachable whenever the tool bar is (after a completed read-back).
+    ToolButton(bar, "TB_Osc")->setEnabled(true);
     connect(ToolButton(bar, "TB_Panel"), &QToolButton::clicked, this, [this] { ShowDialog(windows_.AntiResonance); });
     connect(ToolButton(bar, "TB_AlmRecord"), &QToolButton::clicked, this,
             [this] { ShowDialog(windows_.StatusMonitor); });
