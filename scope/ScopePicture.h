@@ -25,6 +25,7 @@ public:
     // Draws the plot at the control's size and keeps it for later redraws and cursors.
     void Show(std::unique_ptr<scope::Oscope> plot);
     bool HasPlot() const { return plot_ != nullptr; }
+    const scope::Oscope* Plot() const { return plot_.get(); }
     const QImage& Image() const { return image_; }
     bool SavePng(const QString& path) const;
 

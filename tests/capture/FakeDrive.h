@@ -24,7 +24,8 @@ public:
     TraceBlock trace;
     DriveCallbacks callbacks;
     CommandLists lists{mirror, trace, callbacks};
-    NullUiPrompt prompt;
+    NullUiPrompt nullPrompt;
+    UiPrompt* prompt = &nullPrompt;  // a window test puts a recording prompt here
     uint8_t language = 0;
     bool canSend = true;
 
@@ -34,7 +35,7 @@ public:
     const ParameterMirror& Mirror() const override { return mirror; }
     const CommandLists& Lists() const override { return lists; }
     uint8_t Language() const override { return language; }
-    UiPrompt& Prompt() override { return prompt; }
+    UiPrompt& Prompt() override { return *prompt; }
     DialogSlots& Dialogs() override { return callbacks; }
     ScopeSlots& Scope() override { return callbacks; }
     FileSlots& Files() override { return callbacks; }
