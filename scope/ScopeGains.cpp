@@ -76,6 +76,8 @@ ScopeGains::ScopeGains(DriveAccess& drive, QGroupBox* source, QTabWidget* option
     edit1->setObjectName(QStringLiteral("Edit1"));
     auto* edit2 = new QLineEdit(QStringLiteral("1"), gen);
     edit2->setObjectName(QStringLiteral("Edit2"));
+    edit1->setMinimumWidth(64);
+    edit2->setMinimumWidth(64);
     g->addWidget(labels_[0], 0, 0);
     g->addWidget(comboBox1_, 0, 1, 1, 2);
     g->addWidget(labels_[1], 1, 0);
