@@ -16,8 +16,9 @@ const char* const kExitCodes =
 const char* const kDriveOptions =
     "  --port P      COM1 .. COM5 (through [ports] in cfg.ini) or a device path;\n"
     "                default: the port the program last connected to\n"
-    "  --baud N      9600, 19200, 38400, 57600 or 115200 (the drive is switched to it)\n"
-    "  --address N   slave address 0 .. 15\n"
+    "  --baud N      9600, 19200, 38400, 57600 or 115200 (the drive is switched to it);\n"
+    "                default: the last link's, else 115200\n"
+    "  --address N   slave address 0 .. 15; default: the last link's, else 1\n"
     "  --json        machine-readable output\n";
 
 struct Command {
