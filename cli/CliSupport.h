@@ -61,7 +61,7 @@ bool ParseNumber(const QString& text, int64_t* value);
 class CliPrompt : public UiPrompt {
 public:
     int ExecModal(QDialog&) override { return 0; }
-    void ShowText(const QString& text) override { Err(text); }
+    void ShowText(const QString& text) override { Err(QStringLiteral("ordalis-cli: ") + text); }
 };
 
 }  // namespace ordalis::cli

@@ -59,7 +59,9 @@ QString ParamLine(const ParameterMirror& mirror, uint16_t id) {
     return QStringLiteral("%1 %2 = %3").arg(id, 3).arg(name.isEmpty() ? QString() : "(" + name + ")", -24).arg(ValueText(mirror, id));
 }
 
-int Connected(Environment& env, const Args& args, bool fullReadBack, std::unique_ptr<DriveConnection>* out) {
+}  // namespace
+
+int ConnectDrive(Environment& env, const Args& args, bool fullReadBack, std::unique_ptr<DriveConnection>* out) {
     Target t;
     if (const int r = ParseTarget(env, args, &t); r != kDone) return r;
     auto c = std::make_unique<DriveConnection>(env, t.port, t.baud, t.address);
@@ -69,11 +71,9 @@ int Connected(Environment& env, const Args& args, bool fullReadBack, std::unique
     return kDone;
 }
 
-}  // namespace
-
 int InfoCommand(Environment& env, const Args& args) {
     std::unique_ptr<DriveConnection> c;
-    if (const int r = Connected(env, args, true, &c); r != kDone) return r;
+    if (const int r = ConnectDrive(env, args, true, &c); r != kDone) return r;
     const Session& s = c->State();
     const CommandList& list = IsHv120(s.mirror.ModelName()) ? s.lists.ReadBackList24 : s.lists.ReadBackList34;
     QJsonArray params;
@@ -104,7 +104,7 @@ int ReadCommand(Environment& env, const Args& args) {
     }
     if (ids.empty()) return Fail(kUsage, QStringLiteral("read: name at least one parameter (number or name)"));
     std::unique_ptr<DriveConnection> c;
-    if (const int r = Connected(env, args, false, &c); r != kDone) return r;
+    if (const int r = ConnectDrive(env, args, false, &c); r != kDone) return r;
     QString error;
     if (const int r = c->Read(ids, &error); r != kDone) return Fail(r, error);
     QJsonArray out;
@@ -133,7 +133,7 @@ int WriteCommand(Environment& env, const Args& args) {
     }
     if (writes.empty()) return Fail(kUsage, QStringLiteral("write: give at least one ID=VALUE"));
     std::unique_ptr<DriveConnection> c;
-    if (const int r = Connected(env, args, false, &c); r != kDone) return r;
+    if (const int r = ConnectDrive(env, args, false, &c); r != kDone) return r;
     QJsonArray out;
     for (const auto& [id, value] : writes) {
         bool sent = false;
@@ -165,7 +165,7 @@ int WriteCommand(Environment& env, const Args& args) {
 
 int EepromSaveCommand(Environment& env, const Args& args) {
     std::unique_ptr<DriveConnection> c;
-    if (const int r = Connected(env, args, false, &c); r != kDone) return r;
+    if (const int r = ConnectDrive(env, args, false, &c); r != kDone) return r;
     QString error;
     if (const int r = c->EepromSave(&error); r != kDone) return Fail(r, error);
     if (args.Has("json"))
@@ -188,7 +188,7 @@ int MonitorCommand(Environment& env, const Args& args) {
     if (args.Has("count") && (!ParseNumber(args.Value("count"), &count) || count < 1))
         return Fail(kUsage, QStringLiteral("--count must be a positive number"));
     std::unique_ptr<DriveConnection> c;
-    if (const int r = Connected(env, args, false, &c); r != kDone) return r;
+    if (const int r = ConnectDrive(env, args, false, &c); r != kDone) return r;
     // Ctrl-C (and SIGTERM) end the monitor from the event loop, through a pipe.
     bool stop = false;
     if (::pipe(g_signalPipe) != 0) return Fail(kUsage, QStringLiteral("no pipe for the signal handler"));

@@ -65,6 +65,11 @@ const Command kCommands[] = {
      kDriveValues, {"json", "eeprom-save"}, WriteCommand, true},
     {"eeprom-save", "eeprom-save [drive options]",
      "Stores the drive's working parameters in its EEPROM.\n", kDriveValues, {"json"}, EepromSaveCommand, true},
+    {"capture", "capture --channels CODE,... [--time 25ms] --csv FILE [drive options]",
+     "One oscilloscope capture of up to six trace variables (codes as the program's\n"
+     "oscilloscope lists them) over 25ms, 50ms, 125ms, 250ms, 500ms, 1.25s, 2.5s or 5s,\n"
+     "saved as CSV (time in seconds, each channel in its unit).\n",
+     {"port", "baud", "address", "channels", "time", "csv"}, {"json"}, CaptureCommand, true},
     {"monitor", "monitor [--count N] [drive options]",
      "Prints the drive's status every 300 ms (status word, fault code, bus voltage,\n"
      "temperature, inputs) until Ctrl-C, or N lines.\n",
