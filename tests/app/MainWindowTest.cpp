@@ -1,3 +1,4 @@
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -162,10 +163,12 @@ TEST_F(MainWindowTest, TenClicksOnTheToolBarGiveTheChineseMenu) {
     for (int i = 0; i < 12; ++i) QTest::mouseClick(bar, Qt::LeftButton, {}, empty);
     EXPECT_EQ(win->currentMenu()->objectName(), "EngMenu_User") << "a disabled tool bar counts nothing";
 
+    session->mirror.SetI16(pid::Vp, -7);
     ReadBack("HV120");
     win->progressWindow()->Timer1Timer();
     ASSERT_TRUE(bar->isEnabled());
     EXPECT_TRUE(Find<QToolButton>("TB_Osc")->isEnabled()) << "the oscilloscope follows the bar, HV120 included";
+    EXPECT_EQ(Find<QWidget>("TForm5")->findChild<QLineEdit*>("Edit11")->text(), "-7") << "gains filled by the read-back";
     QTest::mouseClick(Find<QToolButton>("TB_Panel"), Qt::LeftButton);  // an enabled button is not the bar
     Find<QWidget>("TForm15")->hide();
     for (int i = 0; i < 8; ++i) QTest::mouseClick(bar, Qt::LeftButton, {}, empty);
