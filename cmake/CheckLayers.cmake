@@ -34,8 +34,11 @@ foreach(_floor ${_floors})
         get_filename_component(_own "${_file}" NAME_WE)
         if(NOT _header STREQUAL _own AND EXISTS "${ROOT}/${_floor}/${_header}.h")
           file(STRINGS "${ROOT}/${_floor}/${_header}.h" _windows
-               REGEX "(class|struct)[^;]*:[^;{]*public[ \t]+Q(Widget|Dialog|MainWindow|Frame)[ \t{]")
-          if(_windows)
+               REGEX "(class|struct)[^;]*:[^;{]*public[ \t]+(Q(Widget|Dialog|MainWindow|Frame)|DriveWindow)[ \t{]")
+          # A helper widget the folder's windows share (a lamp, a base class) says so in a
+          # line of its own and is no window.
+          file(STRINGS "${ROOT}/${_floor}/${_header}.h" _shared REGEX "^// Shared by the windows of this folder")
+          if(_windows AND NOT _shared)
             string(APPEND _errors "  ${_file}: includes the window ${_floor}/${_header}.h\n")
           endif()
         endif()

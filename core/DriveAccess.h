@@ -24,7 +24,7 @@ enum class PollKind {
     Parameters,  // the parameter-setting window: Cp, Ci, Ls, Rs after the status
 };
 
-// Keeps a poll request alive; the request ends when this object goes.
+// Keeps a poll request or a watch alive; it ends when this object goes.
 class [[nodiscard]] PollRegistration {
 public:
     PollRegistration() = default;
@@ -48,8 +48,9 @@ enum class WriteOutcome {
     OutOfRange,  // outside [min, max]: nothing stored, nothing sent; the caller tells the user
     Unknown,     // not a writable parameter of the mirror
     NotSent,     // nothing stored: no write can go out now (a connection is being set up,
-                 // the link is lost, or another write is still on its way)
-    Queued,      // stored and its one-record write queued on the Lev2Queue
+                 // or the link is lost)
+    Queued,      // stored; its one-record write is on the Lev2Queue, or waits there while
+                 // the queue is busy and goes out as soon as it is free
 };
 
 struct ValueRange {
@@ -76,8 +77,19 @@ public:
     virtual ScopeSlots& Scope() = 0;
     virtual FileSlots& Files() = 0;
 
-    // Compare with the mirror, range-check, store, queue the one-record write.
+    // Compare with the mirror, range-check, store, queue the one-record write. While the
+    // Lev2Queue is busy the write waits and goes out once it is free (a parameter waits
+    // once, with its latest value, in the order first asked for). A write the drive
+    // refuses is reported to the user, the parameter is read back, and WatchRestored
+    // watchers hear of it.
     virtual WriteOutcome WriteParameter(uint16_t id, int64_t value, ValueRange range) = 0;
+    // The same without the comparison or a range: stored and written even when the mirror
+    // holds the value already (a button that always writes, such as clearing the faults).
+    virtual WriteOutcome WriteParameterAlways(uint16_t id, int64_t value) = 0;
+    // For a window whose own list wrote parameter id and got a refusal (a condition code
+    // 2..255, or 132 after the retries): tells the user as WriteParameter's refusals are
+    // told, reads the parameter back and lets WatchRestored watchers refresh.
+    virtual void ReportRefusedWrite(uint16_t id, uint16_t status) = 0;
     // Queues a list on the named queue; false when nothing may go out now (a connection
     // is being set up, the link is lost, or the Poll/Lev2 queue is still busy).
     virtual bool SendList(QueueLevel level, const CommandList& list) = 0;
@@ -103,6 +115,13 @@ public:
     virtual void SetRunNext(uint8_t offset) = 0;
     // The slave address of the connected drive (for exports).
     virtual uint8_t Address() const = 0;
+    // While the registration lives, onRestored(id) runs whenever the session put the
+    // mirror field of id back to the drive's value on its own: at a refused write (the
+    // last value the drive was known to hold) and when its read-back answers.
+    virtual PollRegistration WatchRestored(std::function<void(uint16_t id)> onRestored) = 0;
+    // While the registration lives, onReady(modelName) runs after each complete read-back
+    // without a fault (the mirror holds the drive's settings), before the poll starts.
+    virtual PollRegistration WatchDriveReady(std::function<void(const QString& modelName)> onReady) = 0;
 };
 
 }  // namespace ordalis

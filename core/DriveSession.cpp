@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 #include "core/Deferred.h"
 #include "core/Texts.h"
 #include "core/UiPrompt.h"
+#include "core/WriteTexts.h"
 #include "link/Codec.h"
 #include "link/LinkTimer.h"
 #include "model/ModelFamily.h"
@@ -23,16 +25,6 @@ QString ParameterForMessage(uint16_t id) {
     const QString name = QString::fromUtf8(ParamNames[id]).trimmed();
     if (name.isEmpty() || name.contains(QLatin1String("Not identified"))) return number;
     return number + " (" + name + ")";
-}
-
-int64_t MirrorValue(const ParameterMirror& mirror, const ParamInfo& p) {
-    switch (p.Type) {
-        case ParamType::I16: return mirror.GetI16(p.Id);
-        case ParamType::U16: return mirror.GetU16(p.Id);
-        case ParamType::I32: return mirror.GetI32(p.Id);
-        case ParamType::Text: break;
-    }
-    return 0;
 }
 
 void StoreValue(ParameterMirror& mirror, const ParamInfo& p, int64_t value) {
@@ -74,7 +66,11 @@ DriveSession::DriveSession(Session& state, TimerFactory& timers, UiPrompt& promp
       state_(state),
       prompt_(prompt),
       stepTimer_(timers.CreateTimer()),
-      pollTimer_(timers.CreateTimer()) {
+      pollTimer_(timers.CreateTimer()),
+      writer_(state, timers, this,
+              {[this] { return !waking_ && !state_.link.IsLinkLost(); },
+               [this](uint16_t id, uint16_t status) { WriteRefusedNow(id, status); },
+               [this](uint16_t id) { restoredWatchers_.Call(id); }, [this] { NoAnswer(); }}) {
     stepTimer_->OnTimeout = [this] {
         auto step = std::move(step_);
         step_ = nullptr;
@@ -91,6 +87,9 @@ DriveSession::DriveSession(Session& state, TimerFactory& timers, UiPrompt& promp
     readBackBinding_ = cb.ReadBackStep.Bind([this](uint16_t s, const uint8_t*, uint8_t) { ReadBackStep(s); });
     pollStatusBinding_ = cb.PollStatusDone.Bind([this](uint16_t s, const uint8_t*, uint8_t) { PollStatusDone(s); });
     pollParaBinding_ = cb.PollParaDone.Bind([this](uint16_t s, const uint8_t*, uint8_t) { PollParaDone(s); });
+    // Writes asked of the previous connection never reach the next drive.
+    connect(this, &DriveSession::ConnectStarted, this, [this] { writer_.Clear(); });
+    connect(this, &DriveSession::DriveReady, this, [this](const QString& model) { readyWatchers_.Call(model); });
 }
 
 DriveSession::~DriveSession() {
@@ -106,6 +105,7 @@ void DriveSession::Tell(const QString& text) {
 // is asked for once, after the link's time-out handling has returned.
 void DriveSession::NoAnswer() {
     StopPoll();
+    writer_.Clear();
     phase_ = Phase::Idle;
     readBackEnded_ = true;
     if (lostPending_) return;
@@ -224,6 +224,7 @@ void DriveSession::RdErrorIntvalTimer() {
 
 void DriveSession::PollStatusDone(uint16_t status) {
     if (status == Answered) {
+        writer_.OverlayPending();
         Notify(PollKind::Monitor);
         emit StatusPolled();
     } else if (status == ordalis::NoAnswer) {
@@ -233,6 +234,7 @@ void DriveSession::PollStatusDone(uint16_t status) {
 
 void DriveSession::PollParaDone(uint16_t status) {
     if (status == Answered) {
+        writer_.OverlayPending();
         Notify(PollKind::Parameters);
         emit ParametersPolled();
     } else if (status == ordalis::NoAnswer) {
@@ -248,18 +250,52 @@ PollRegistration DriveSession::RegisterPoll(PollKind kind, std::function<void()>
     });
 }
 
+template <typename... Args>
+void DriveSession::Watchers<Args...>::Call(Args... args) const {
+    std::vector<uint64_t> ids;
+    for (const auto& w : list) ids.push_back(w.first);
+    for (uint64_t id : ids) {
+        const auto it = std::find_if(list.begin(), list.end(), [id](const auto& w) { return w.first == id; });
+        if (it == list.end() || !it->second) continue;
+        const auto call = it->second;
+        call(args...);
+    }
+}
+
+template <typename... Args>
+PollRegistration DriveSession::Watch(Watchers<Args...>& w, std::function<void(Args...)> fn) {
+    const uint64_t id = ++nextPollId_;
+    w.list.emplace_back(id, std::move(fn));
+    return PollRegistration([&w, id] { w.list.remove_if([id](const auto& e) { return e.first == id; }); });
+}
+
+PollRegistration DriveSession::WatchRestored(std::function<void(uint16_t id)> onRestored) {
+    return Watch(restoredWatchers_, std::move(onRestored));
+}
+
+PollRegistration DriveSession::WatchDriveReady(std::function<void(const QString& modelName)> onReady) {
+    return Watch(readyWatchers_, std::move(onReady));
+}
+
 // ---------------------------------------------------------------- window writes
 
 WriteOutcome DriveSession::WriteParameter(uint16_t id, int64_t value, ValueRange range) {
-    const ParamInfo* p = FindParameter(id);
-    if (!p || p->Type == ParamType::Text) return WriteOutcome::Unknown;
-    if (MirrorValue(state_.mirror, *p) == value) return WriteOutcome::Unchanged;
-    if (value < range.min || value > range.max) return WriteOutcome::OutOfRange;
-    // A write that cannot go out now is not stored either: the mirror keeps matching the drive.
-    if (!CanSend(Lev2Queue)) return WriteOutcome::NotSent;
-    StoreValue(state_.mirror, *p, value);
-    SendList(Lev2Queue, state_.lists.WriteParamList(id));
-    return WriteOutcome::Queued;
+    return writer_.Write(id, value, range);
+}
+
+WriteOutcome DriveSession::WriteParameterAlways(uint16_t id, int64_t value) {
+    return writer_.Write(id, value, {std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()}, true);
+}
+
+void DriveSession::ReportRefusedWrite(uint16_t id, uint16_t status) {
+    WriteRefusedNow(id, status);
+    writer_.ReadBack(id);
+}
+
+// Called from a link completion: the message box opens once that has returned.
+void DriveSession::WriteRefusedNow(uint16_t id, uint16_t status) {
+    emit WriteRefused(id, status);
+    RunDeferred(this, [this, id, status] { prompt_.ShowText(WriteRefusedText(Language(), id, status)); });
 }
 
 // Nothing but the wake-up byte may go out until the port runs at 9600 again; after a lost

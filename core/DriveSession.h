@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "core/DriveAccess.h"
+#include "core/ParameterWriter.h"
 #include "core/Session.h"
 
 namespace ordalis {
@@ -66,6 +67,8 @@ public:
     ScopeSlots& Scope() override { return state_.callbacks; }
     FileSlots& Files() override { return state_.callbacks; }
     WriteOutcome WriteParameter(uint16_t id, int64_t value, ValueRange range) override;
+    WriteOutcome WriteParameterAlways(uint16_t id, int64_t value) override;
+    void ReportRefusedWrite(uint16_t id, uint16_t status) override;
     bool SendList(QueueLevel level, const CommandList& list) override;
     PollRegistration RegisterPoll(PollKind kind, std::function<void()> onPolled) override;
     bool StoreAndSend(std::initializer_list<StoredValue> values, const CommandList& list) override;
@@ -76,6 +79,10 @@ public:
     void SetRunDelay(uint16_t ms) override { state_.link.SetRunDelay(ms); }
     void SetRunNext(uint8_t offset) override { state_.link.SetRunNext(offset); }
     uint8_t Address() const override { return state_.link.SlaveAddress; }
+    PollRegistration WatchRestored(std::function<void(uint16_t id)> onRestored) override;
+    PollRegistration WatchDriveReady(std::function<void(const QString& modelName)> onReady) override;
+    // No write waits or is on its way.
+    bool WritesIdle() const { return writer_.Idle(); }
 
     // Completion procedures of the probe, read-back and poll lists (bound to their slots).
     void BaudSwitchStep(uint16_t status);
@@ -106,6 +113,9 @@ signals:
     void Message(const QString& text);
     // The speed generator was switched on or off (see SetGeneratorRunning).
     void GeneratorRunningChanged(bool running);
+    // The drive refused a write of parameter id (status: its condition code, or 132); the
+    // user is told through the prompt and the parameter is read back.
+    void WriteRefused(uint16_t id, uint16_t status);
 
 private:
     struct PollRequest {
@@ -122,6 +132,7 @@ private:
     bool Wants(PollKind kind) const;
     void Notify(PollKind kind);
     bool CanSend(QueueLevel level) const;
+    void WriteRefusedNow(uint16_t id, uint16_t status);
 
     Session& state_;
     UiPrompt& prompt_;
@@ -142,6 +153,18 @@ private:
 
     std::list<PollRequest> polls_;
     uint64_t nextPollId_ = 0;
+
+    // Functions called by id, so one may end its own or another's watch while called.
+    template <typename... Args>
+    struct Watchers {
+        std::list<std::pair<uint64_t, std::function<void(Args...)>>> list;
+        void Call(Args... args) const;
+    };
+    template <typename... Args>
+    PollRegistration Watch(Watchers<Args...>& w, std::function<void(Args...)> fn);
+    Watchers<uint16_t> restoredWatchers_;
+    Watchers<const QString&> readyWatchers_;
+    ParameterWriter writer_;
 
     CompletionSlot::Binding baudSwitchBinding_, identifyBinding_, readBackBinding_, pollStatusBinding_,
         pollParaBinding_;

@@ -71,6 +71,9 @@ struct FakeDrive {
     uint8_t conditionCode = 0;  // answers the communication test with this code when set
     int refuseId = -1;          // a read of this id is answered with refuseCode
     uint8_t refuseCode = 1;
+    int refuseWriteId = -1;     // a write of this id is answered with refuseWriteCode
+    uint8_t refuseWriteCode = 4;
+    std::map<uint16_t, std::vector<uint8_t>> values{};  // written values, answered to reads
 };
 
 class FakeBus {
@@ -109,6 +112,10 @@ private:
         const uint16_t id = static_cast<uint16_t>(f[8] | f[9] << 8);
         if (cmd == CmdRead && id == d->refuseId) {
             Answer(d->address, 1, {d->refuseCode});
+        } else if (cmd == CmdWrite && id == d->refuseWriteId) {
+            Answer(d->address, 1, {d->refuseWriteCode});
+        } else if (cmd == CmdRead && d->values.count(id)) {
+            Answer(d->address, 0, d->values[id]);
         } else if (cmd == CmdCommTest && d->conditionCode) {
             Answer(d->address, 1, {d->conditionCode});
         } else if (cmd == CmdRead && id == 55) {
@@ -116,6 +123,7 @@ private:
         } else {
             Answer(d->address, 0, {});
             if (cmd == CmdWrite && id == 53) d->baud = f[10] | f[11] << 8 | f[12] << 16 | f[13] << 24;
+            else if (cmd == CmdWrite && f[6] > 2) d->values[id].assign(f.begin() + 10, f.begin() + 8 + f[6]);
         }
     }
     void Answer(uint8_t address, uint8_t status, const std::vector<uint8_t>& data) {

@@ -168,11 +168,11 @@ TEST_F(DriveSessionTest, WriteParameterComparesChecksStoresAndQueues) {
     EXPECT_TRUE(port.written.empty());
     EXPECT_EQ(drive.WriteParameter(pid::Cp, 1200, {0, 32767}), WriteOutcome::Queued);
     EXPECT_EQ(session.mirror.GetI16(pid::Cp), 1200);
-    // A second write while the first is on its way, and any write after a lost link, is
-    // neither stored nor sent: the mirror keeps matching the drive.
-    EXPECT_EQ(drive.WriteParameter(pid::Ci, 50, {0, 32767}), WriteOutcome::NotSent);
+    // A second write while the first is on its way goes out after it; any write after a
+    // lost link is neither stored nor sent: the mirror keeps matching the drive.
+    EXPECT_EQ(drive.WriteParameter(pid::Ci, 50, {0, 32767}), WriteOutcome::Queued);
     Run(10);
-    EXPECT_EQ(Requests(), (std::vector<std::string>{"D0@1"}));
+    EXPECT_EQ(Requests(), (std::vector<std::string>{"D0@1", "D1@1"}));
     bus.drives.clear();
     EXPECT_EQ(drive.WriteParameter(pid::Cp, 1300, {0, 32767}), WriteOutcome::Queued);
     Run(1000);

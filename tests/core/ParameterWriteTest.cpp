@@ -1,0 +1,159 @@
+// The session's write path: writes asked for while the Lev2Queue is busy, and writes the
+// drive refuses.
+#include <QObject>
+#include <algorithm>
+
+#include "core/WriteTexts.h"
+#include "tests/core/CoreFixture.h"
+
+namespace ordalis::test {
+namespace {
+
+// "D0=1200", "C127": the requests written to the port, decoded.
+std::vector<std::string> Frames(const TimedPort& port, size_t from = 0) {
+    std::vector<std::string> out;
+    for (size_t i = from; i < port.written.size(); ++i) {
+        std::vector<uint8_t> f = port.written[i];
+        if (f.size() < 9) continue;
+        Unscramble(f.data() + 5, f.size() - 5, f[4]);
+        const int id = f[8] | f[9] << 8;
+        std::string s = std::string(1, static_cast<char>(f[7])) + std::to_string(id);
+        if (f[7] == CmdWrite) s += "=" + std::to_string(int16_t(f[10] | f[11] << 8));
+        out.push_back(s);
+    }
+    return out;
+}
+
+class ParameterWriteTest : public CoreTest {
+protected:
+    ParameterWriteTest() {
+        bus.drives = {{1}};
+        EXPECT_EQ(port.Open(), PortOpenError::None);
+        session.link.SlaveAddress = 1;
+        QObject::connect(&drive, &DriveSession::WriteRefused,
+                         [this](uint16_t id, uint16_t status) { refused.push_back({id, status}); });
+    }
+    std::vector<std::pair<uint16_t, uint16_t>> refused;
+};
+
+TEST_F(ParameterWriteTest, WritesWhileTheQueueIsBusyGoOutOnceWithTheLatestValue) {
+    // Used to be dropped: the window and the mirror showed 1300, the drive kept 1200.
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1200, {0, 32767}), WriteOutcome::Queued);
+    EXPECT_EQ(drive.WriteParameter(pid::Ci, 50, {0, 32767}), WriteOutcome::Queued);
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1300, {0, 32767}), WriteOutcome::Queued);
+    EXPECT_EQ(drive.WriteParameter(pid::Ci, 60, {0, 32767}), WriteOutcome::Queued);
+    EXPECT_EQ(drive.WriteParameter(pid::Ls, 200, {150, 3000}), WriteOutcome::Queued);
+    EXPECT_EQ(drive.WriteParameter(pid::Ls, 200, {150, 3000}), WriteOutcome::Unchanged);
+    EXPECT_EQ(session.mirror.GetI16(pid::Cp), 1300);
+    EXPECT_EQ(session.mirror.GetI16(pid::Ci), 60);
+    Run(200);
+    // In the order first asked for; each parameter once more with its latest value.
+    EXPECT_EQ(Frames(port), (std::vector<std::string>{"D0=1200", "D1=60", "D0=1300", "D127=200"}));
+    EXPECT_TRUE(drive.WritesIdle());
+    EXPECT_EQ(bus.Find(1)->values[pid::Cp], (std::vector<uint8_t>{0x14, 0x05}));
+    EXPECT_TRUE(prompt.messages.isEmpty());
+}
+
+TEST_F(ParameterWriteTest, AWriteWaitsForAnotherWindowsList) {
+    ASSERT_TRUE(drive.SendList(Lev2Queue, session.lists.MotorReadList));
+    EXPECT_EQ(drive.WriteParameter(pid::MicroStep, 16, {0, 65535}), WriteOutcome::Queued);
+    Run(300);
+    EXPECT_EQ(Frames(port), (std::vector<std::string>{"C127", "C128", "C129", "C130", "D135=16"}));
+}
+
+TEST_F(ParameterWriteTest, ARefusedWriteIsReportedPutBackAndReadBack) {
+    struct Case {
+        uint8_t answer;   // the drive's code for the write
+        uint16_t status;  // what the report names
+        int writes;       // the write and its re-sends
+    };
+    for (const Case c : {Case{4, 4, 1}, Case{10, 10, 1}, Case{1, Failed, 4}}) {
+        SCOPED_TRACE(c.answer);
+        refused.clear();
+        prompt.messages.clear();
+        FakeDrive& d = *bus.Find(1);
+        d.refuseWriteId = pid::MicroStep;
+        d.refuseWriteCode = c.answer;
+        d.values[pid::MicroStep] = {32, 0};
+        session.mirror.SetU16(pid::MicroStep, 32);
+        std::vector<uint16_t> restored;
+        PollRegistration watch = drive.WatchRestored([&](uint16_t id) {
+            restored.push_back(id);
+            restored.push_back(session.mirror.GetU16(id));
+        });
+        const size_t from = port.written.size();
+        EXPECT_EQ(drive.WriteParameter(pid::MicroStep, 16, {0, 65535}), WriteOutcome::Queued);
+        EXPECT_EQ(session.mirror.GetU16(pid::MicroStep), 16);
+        d.values[pid::MicroStep] = {40, 0};  // what the drive holds, told by the read-back
+        Run(300);
+        std::vector<std::string> expected(c.writes, "D135=16");
+        expected.push_back("C135");
+        EXPECT_EQ(Frames(port, from), expected);
+        EXPECT_EQ(refused, (std::vector<std::pair<uint16_t, uint16_t>>{{pid::MicroStep, c.status}}));
+        // First the last value known to the drive, then the value it reports.
+        EXPECT_EQ(restored, (std::vector<uint16_t>{135, 32, 135, 40}));
+        ASSERT_EQ(prompt.messages.size(), 1);
+        EXPECT_EQ(prompt.messages[0], WriteRefusedText(0, pid::MicroStep, c.status));
+        EXPECT_TRUE(prompt.messages[0].contains(QString::number(c.status)));
+        EXPECT_TRUE(prompt.messages[0].contains(QStringLiteral("内部细分数")));
+    }
+}
+
+TEST_F(ParameterWriteTest, RefusalTextNamesParameterAndCodeInBothLanguages) {
+    EXPECT_EQ(WriteRefusedText(1, pid::PulseOptions, 6),
+              "The drive refused the new value of pulse input options (99) (drive code 6).\n"
+              "The drive's value is shown again.");
+    EXPECT_TRUE(WriteRefusedText(1, pid::Cp, Failed).contains("Cp (0)"));
+    EXPECT_TRUE(WriteRefusedText(1, pid::Cp, Failed).contains("132"));
+    EXPECT_TRUE(WriteRefusedText(0, pid::Smoothing, 6).contains(QStringLiteral("平滑时间常数 (98)")));
+    // A parameter no window edits goes by its log name.
+    EXPECT_EQ(ParameterDisplayName(1, 42), "KvelLit (42)");
+}
+
+TEST_F(ParameterWriteTest, AlwaysWritesEvenAnEqualValue) {
+    session.mirror.SetU16(pid::StatusWord, 0);
+    EXPECT_EQ(drive.WriteParameterAlways(pid::StatusWord, 0), WriteOutcome::Queued);
+    EXPECT_EQ(drive.WriteParameterAlways(pid::StatusWord, 0x41), WriteOutcome::Queued);
+    Run(100);
+    EXPECT_EQ(Frames(port), (std::vector<std::string>{"D137=0", "D137=65"}));
+}
+
+TEST_F(ParameterWriteTest, APollAnswerDoesNotUndoAWaitingWrite) {
+    bus.Find(1)->values[pid::Cp] = {0xE8, 0x03};  // 1000 on the drive
+    session.mirror.SetI16(pid::Cp, 1000);
+    std::vector<int16_t> shown;
+    PollRegistration poll =
+        drive.RegisterPoll(PollKind::Parameters, [&] { shown.push_back(session.mirror.GetI16(pid::Cp)); });
+    // Another list holds the Lev2Queue, so the write waits while the poll reads Cp.
+    ASSERT_TRUE(drive.SendList(Lev2Queue, session.lists.MotorReadList));
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1200, {0, 32767}), WriteOutcome::Queued);
+    drive.RdErrorIntvalTimer();
+    Run(300);
+    const auto frames = Frames(port);
+    const auto read = std::find(frames.begin(), frames.end(), "C0");
+    const auto write = std::find(frames.begin(), frames.end(), "D0=1200");
+    ASSERT_TRUE(read < write && write != frames.end());
+    EXPECT_EQ(shown, std::vector<int16_t>{1200});
+    EXPECT_EQ(session.mirror.GetI16(pid::Cp), 1200);
+    EXPECT_EQ(bus.Find(1)->values[pid::Cp], (std::vector<uint8_t>{0xB0, 0x04}));
+}
+
+TEST_F(ParameterWriteTest, ANewConnectionOrALostLinkDropsWaitingWrites) {
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1200, {0, 32767}), WriteOutcome::Queued);
+    EXPECT_EQ(drive.WriteParameter(pid::Ci, 50, {0, 32767}), WriteOutcome::Queued);
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1300, {0, 32767}), WriteOutcome::Queued);
+    bus.drives.clear();  // the first write's answer is already on its way
+    Run(1000);
+    EXPECT_TRUE(session.link.IsLinkLost());
+    EXPECT_TRUE(drive.WritesIdle());
+    EXPECT_EQ(Frames(port), (std::vector<std::string>{"D0=1200", "D1=50", "D1=50", "D1=50", "D1=50"}));
+    EXPECT_EQ(linkLost, 1);
+
+    bus.drives = {{1}};
+    drive.ConnectDrive(1, 9600, 1);
+    EXPECT_EQ(drive.WriteParameter(pid::Cp, 1400, {0, 32767}), WriteOutcome::NotSent);
+    EXPECT_TRUE(drive.WritesIdle());
+}
+
+}  // namespace
+}  // namespace ordalis::test
