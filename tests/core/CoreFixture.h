@@ -133,6 +133,21 @@ private:
     std::vector<std::vector<uint8_t>> pending_;
 };
 
+// The requests written to the port from index `from` on, decoded: "D0=1200", "C127",
+// "H0". Write values are shown as unsigned 16-bit numbers.
+inline std::vector<std::string> DecodedRequests(const FakePort& port, size_t from = 0) {
+    std::vector<std::string> out;
+    for (size_t i = from; i < port.written.size(); ++i) {
+        std::vector<uint8_t> f = port.written[i];
+        if (f.size() < 9) continue;
+        Unscramble(f.data() + 5, f.size() - 5, f[4]);
+        std::string s = std::string(1, static_cast<char>(f[7])) + std::to_string(f[8] | f[9] << 8);
+        if (f[7] == CmdWrite && f.size() >= 13) s += "=" + std::to_string(f[10] | f[11] << 8);
+        out.push_back(s);
+    }
+    return out;
+}
+
 // Runs the fake clock ms milliseconds, delivering the drives' answers as they come and
 // letting deferred steps run on the event loop.
 inline void RunBus(FakeBus& bus, FakeTimerFactory& timers, int ms) {

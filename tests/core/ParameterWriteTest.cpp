@@ -9,20 +9,7 @@
 namespace ordalis::test {
 namespace {
 
-// "D0=1200", "C127": the requests written to the port, decoded.
-std::vector<std::string> Frames(const TimedPort& port, size_t from = 0) {
-    std::vector<std::string> out;
-    for (size_t i = from; i < port.written.size(); ++i) {
-        std::vector<uint8_t> f = port.written[i];
-        if (f.size() < 9) continue;
-        Unscramble(f.data() + 5, f.size() - 5, f[4]);
-        const int id = f[8] | f[9] << 8;
-        std::string s = std::string(1, static_cast<char>(f[7])) + std::to_string(id);
-        if (f[7] == CmdWrite) s += "=" + std::to_string(int16_t(f[10] | f[11] << 8));
-        out.push_back(s);
-    }
-    return out;
-}
+std::vector<std::string> Frames(const TimedPort& port, size_t from = 0) { return DecodedRequests(port, from); }
 
 class ParameterWriteTest : public CoreTest {
 protected:
