@@ -51,25 +51,23 @@ QString LogName(uint16_t id) {
 }  // namespace
 
 QString ParameterDisplayName(uint8_t languageIndex, uint16_t id) {
-    const QString number = QString::number(id);
     for (const NamedParameter& n : kNames)
-        if (n.id == id) return n.name.Text(languageIndex) + " (" + number + ")";
-    const QString log = LogName(id);
-    return log.isEmpty() ? number : log + " (" + number + ")";
+        if (n.id == id) return n.name.Text(languageIndex);
+    return LogName(id);
 }
 
 QString WriteRefusedText(uint8_t languageIndex, uint16_t id, uint16_t status) {
+    QString parameter = QString::number(id);
     const QString name = ParameterDisplayName(languageIndex, id);
-    const QString code = QString::number(status);
+    if (!name.isEmpty()) parameter += languageIndex == 1 ? " (" + name + ")" : "（" + name + "）";
+    const TextPair refused{"驱动器拒绝写入参数 %1（代码 %2），驱动器保留原值。",
+                           "The drive refused the write of parameter %1 (code %2) and keeps its old value."};
+    QString text = refused.Text(languageIndex).arg(parameter, QString::number(status));
     if (status == Failed) {
-        const TextPair text{"驱动器拒绝写入参数 %1(多次重试后仍为错误应答,代码 %2)。\n窗口显示驱动器中的值。",
-                            "The drive refused the new value of %1 (error answers after the retries, "
-                            "code %2).\nThe drive's value is shown again."};
-        return text.Text(languageIndex).arg(name, code);
+        const TextPair retries{"驱动器对多次重发均回答错误。", "It answered every re-send with an error."};
+        text += u'\n' + retries.Text(languageIndex);
     }
-    const TextPair text{"驱动器拒绝写入参数 %1(驱动器代码 %2)。\n窗口显示驱动器中的值。",
-                        "The drive refused the new value of %1 (drive code %2).\nThe drive's value is shown again."};
-    return text.Text(languageIndex).arg(name, code);
+    return text;
 }
 
 }  // namespace ordalis

@@ -6,13 +6,13 @@
 
 namespace ordalis {
 
-// "Cp (0)", "内部细分数 (135)": the name a window shows for the parameter, in the language;
-// the log name or the bare number for parameters no window edits.
+// "Cp", "内部细分数": the name a window shows the parameter under, in the language; the
+// log name for parameters no window edits, empty when there is none.
 QString ParameterDisplayName(uint8_t languageIndex, uint16_t id);
 
-// The drive refused a write: names the parameter and the drive's code (a condition code
-// 2..255, or 132 for error answers after the retries), and says that the drive's value is
-// shown again.
+// The drive refused a write: names the parameter (number and name) and the drive's code
+// (a condition code 2..255, or 132 for error answers after the retries), and says the
+// drive keeps its old value.
 QString WriteRefusedText(uint8_t languageIndex, uint16_t id, uint16_t status);
 
 }  // namespace ordalis

@@ -52,6 +52,9 @@ T* Named(T* widget, const QString& name) {
     return widget;
 }
 
+// Parameter 136 as the percent the box shows, rounded up.
+int64_t SharePercent(uint16_t share) { return (int64_t(share) * 100 + kFullShare - 1) / kFullShare; }
+
 QString Steps(uint16_t microStep) { return QString::number(int64_t(microStep) * 50) + QStringLiteral(" Pulse/rev"); }
 
 }  // namespace
@@ -155,7 +158,7 @@ void ParameterSettingWindow::FillBox(int index) {
             stepsLabel_->setText(Steps(m.GetU16(pid::MicroStep)));
             break;
         case DelayBox: text = QString::number(m.GetI16(pid::IdleDelay)); break;
-        case ShareBox: text = QString::number((int64_t(m.GetU16(pid::IdleCurrent)) * 100 + kFullShare - 1) / kFullShare); break;
+        case ShareBox: text = QString::number(SharePercent(m.GetU16(pid::IdleCurrent))); break;
         case CpBox: text = QString::number(m.GetI16(pid::Cp)); break;
         case CiBox: text = QString::number(m.GetI16(pid::Ci)); break;
         case LsBox: text = ShortestDecimal(m.GetI16(pid::Ls), 2); break;
@@ -204,8 +207,9 @@ void ParameterSettingWindow::Exit(int index) {
             if (drive_.WriteParameter(id, *v, {0, 3000}) == WriteOutcome::OutOfRange) Tell(kDelayTooLong.Text(lang));
             return;
         case ShareBox:
-            // Shown rounded up, stored rounded down: 50 % is 32767 and shows as 50 again.
-            if (*v <= 100 && (*v * kFullShare + 99) / 100 == m.GetU16(id)) return;
+            // Unchanged when the entry is what the box shows for the drive's value: shown
+            // rounded up, stored rounded down, 32768 shows 51 and an entry of 50 writes 32767.
+            if (*v == SharePercent(m.GetU16(id))) return;
             if (*v > 100) return Tell(kInputError.Text(lang));
             drive_.WriteParameter(id, *v * kFullShare / 100, {0, kFullShare});
             return;

@@ -82,19 +82,21 @@ TEST_F(ParameterWriteTest, ARefusedWriteIsReportedPutBackAndReadBack) {
         ASSERT_EQ(prompt.messages.size(), 1);
         EXPECT_EQ(prompt.messages[0], WriteRefusedText(0, pid::MicroStep, c.status));
         EXPECT_TRUE(prompt.messages[0].contains(QString::number(c.status)));
-        EXPECT_TRUE(prompt.messages[0].contains(QStringLiteral("内部细分数")));
+        EXPECT_TRUE(prompt.messages[0].contains(QStringLiteral("135（内部细分数）")));
     }
 }
 
 TEST_F(ParameterWriteTest, RefusalTextNamesParameterAndCodeInBothLanguages) {
     EXPECT_EQ(WriteRefusedText(1, pid::PulseOptions, 6),
-              "The drive refused the new value of pulse input options (99) (drive code 6).\n"
-              "The drive's value is shown again.");
-    EXPECT_TRUE(WriteRefusedText(1, pid::Cp, Failed).contains("Cp (0)"));
-    EXPECT_TRUE(WriteRefusedText(1, pid::Cp, Failed).contains("132"));
-    EXPECT_TRUE(WriteRefusedText(0, pid::Smoothing, 6).contains(QStringLiteral("平滑时间常数 (98)")));
-    // A parameter no window edits goes by its log name.
-    EXPECT_EQ(ParameterDisplayName(1, 42), "KvelLit (42)");
+              "The drive refused the write of parameter 99 (pulse input options) (code 6) and keeps its old value.");
+    EXPECT_EQ(WriteRefusedText(0, pid::Smoothing, 6),
+              QString::fromUtf8("驱动器拒绝写入参数 98（平滑时间常数）（代码 6），驱动器保留原值。"));
+    const QString retries = WriteRefusedText(1, pid::Cp, Failed);
+    EXPECT_TRUE(retries.startsWith("The drive refused the write of parameter 0 (Cp) (code 132)")) << retries.toStdString();
+    EXPECT_TRUE(retries.contains("re-send"));
+    // A parameter no window edits goes by its log name, or by its number alone.
+    EXPECT_EQ(ParameterDisplayName(1, 42), "KvelLit");
+    EXPECT_TRUE(WriteRefusedText(1, 2, 5).contains("parameter 2 (code 5)"));
 }
 
 TEST_F(ParameterWriteTest, AlwaysWritesEvenAnEqualValue) {

@@ -85,6 +85,20 @@ TEST_F(ParameterSettingTest, EachBoxConvertsChecksItsRangeAndWrites) {
     }
 }
 
+// Used to: with 32768 on the drive the box showed 51, and an entry of 50 compared equal
+// (rounded up to 32768) and was never sent, while leaving 51 as shown wrote 33422.
+TEST_F(ParameterSettingTest, IdleShareComparesWithWhatTheBoxShows) {
+    session.mirror.SetU16(pid::IdleCurrent, 32768);
+    emit drive.DriveReady("LQ560");  // a read-back fills the boxes
+    EXPECT_EQ(window.Box(Share)->text(), "51");
+    TypeAndLeave(window.Box(Share), "51");
+    EXPECT_TRUE(Sent().empty());
+    TypeAndLeave(window.Box(Share), "50");
+    EXPECT_EQ(Sent(), Frames{"D136=32767"});
+    TypeAndLeave(window.Box(Share), "50");
+    EXPECT_TRUE(Sent().empty());
+}
+
 TEST_F(ParameterSettingTest, MicroStepShowsStepsPerRevolution) {
     EXPECT_EQ(window.StepsLabel()->text(), "200 Pulse/rev");
     TypeAndLeave(window.Box(MicroStep), "16");
