@@ -85,12 +85,13 @@ public:
     virtual WriteOutcome WriteParameter(uint16_t id, int64_t value, ValueRange range) = 0;
     // The same without the comparison or a range: stored and written even when the mirror
     // holds the value already (a button that always writes, such as clearing the faults).
-    virtual WriteOutcome WriteParameterAlways(uint16_t id, int64_t value) = 0;
+    // (The defaults of this and the three below suit a fake drive that takes no writes.)
+    virtual WriteOutcome WriteParameterAlways(uint16_t, int64_t) { return WriteOutcome::NotSent; }
     // For a window whose own list wrote parameter id and got a refusal (a condition code
     // 2..255, or 132 after the retries): tells the user as WriteParameter's refusals are
     // told (WriteRefusedText), reads the parameter back and lets WatchRestored watchers
     // refresh.
-    virtual void ReportRefusedWrite(uint16_t id, uint16_t status) = 0;
+    virtual void ReportRefusedWrite(uint16_t, uint16_t) {}
     // Queues a list on the named queue; false when nothing may go out now (a connection
     // is being set up, the link is lost, or the Poll/Lev2 queue is still busy).
     virtual bool SendList(QueueLevel level, const CommandList& list) = 0;
@@ -119,10 +120,10 @@ public:
     // While the registration lives, onRestored(id) runs whenever the session put the
     // mirror field of id back to the drive's value on its own: at a refused write (the
     // last value the drive was known to hold) and when its read-back answers.
-    virtual PollRegistration WatchRestored(std::function<void(uint16_t id)> onRestored) = 0;
+    virtual PollRegistration WatchRestored(std::function<void(uint16_t id)>) { return {}; }
     // While the registration lives, onReady(modelName) runs after each complete read-back
     // without a fault (the mirror holds the drive's settings), before the poll starts.
-    virtual PollRegistration WatchDriveReady(std::function<void(const QString& modelName)> onReady) = 0;
+    virtual PollRegistration WatchDriveReady(std::function<void(const QString& modelName)>) { return {}; }
 };
 
 }  // namespace ordalis
