@@ -165,7 +165,8 @@ void ParameterSettingWindow::FillBox(int index) {
         case RsBox: text = ShortestDecimal(m.GetI16(pid::Rs), 2); break;
         default: return;
     }
-    edits_[index]->setText(text);
+    // The poll refills every 300 ms: an unchanged box is left alone (no repaint).
+    if (edits_[index]->text() != text) edits_[index]->setText(text);
 }
 
 void ParameterSettingWindow::PollParaDone() {

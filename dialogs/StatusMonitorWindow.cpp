@@ -151,10 +151,15 @@ void StatusMonitorWindow::FormShow() {
     clearButton_->setText(kClear.Text(lang));
 }
 
+// Every 300 ms: an unchanged text is not set again, so nothing repaints.
+static void SetChanged(QLineEdit* box, const QString& text) {
+    if (box->text() != text) box->setText(text);
+}
+
 void StatusMonitorWindow::UpdateStatus() {
     const ParameterMirror& m = drive_.Mirror();
-    voltage_->setText(ShortestDecimal(m.GetU16(pid::BusVoltage), 2));
-    temperature_->setText(ShortestDecimal(m.GetI16(pid::Temperature), 1));
+    SetChanged(voltage_, ShortestDecimal(m.GetU16(pid::BusVoltage), 2));
+    SetChanged(temperature_, ShortestDecimal(m.GetI16(pid::Temperature), 1));
     const uint16_t inputs = m.GetU16(pid::Inputs);
     switches_->SetSwitches(DipSwitchByte(inputs));
     for (size_t i = 0; i < std::size(kInputRows); ++i) inputLeds_[i]->SetOn(TestBit(inputs, kInputRows[i].bit));
