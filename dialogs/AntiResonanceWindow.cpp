@@ -60,14 +60,6 @@ const RegionSlider kRegion[4] = {
     {pid::Res2Phase, &CommandLists::AntiResPhase2List, &DialogSlots::AntiResPhase2Done},
 };
 
-// A write the drive refused: which parameter, and the drive's code (or 132 when its
-// error answers used up the retries).
-QString RefusedWriteText(uint8_t language, uint16_t id, uint16_t status) {
-    static const TextPair kRefused{"驱动器拒绝写入参数 %1（代码 %2），驱动器保留原值。",
-                                   "The drive refused the write of parameter %1 (code %2) and keeps its old value."};
-    return kRefused.Text(language).arg(id).arg(status);
-}
-
 bool HasResonanceCompensation(const std::string& model) {
     return model == "LQ220" || model == "LQ340" || model == "LQ560";
 }
@@ -177,6 +169,8 @@ AntiResonanceWindow::AntiResonanceWindow(DriveAccess& drive, QWidget* parent)
     }
     bindings_[kRegionSliders] =
         dialogSlots.SpeedDone.Bind([this](uint16_t s, const uint8_t*, uint8_t) { WriteDone(pid::GeneratorSpeed, s); });
+
+    restoredWatch_ = drive_.WatchRestored([this](uint16_t id) { Restored(id); });
 
     SetScale(antires::kScales[0]);
     Translate();
@@ -361,13 +355,33 @@ void AntiResonanceWindow::WriteDone(uint16_t id, uint16_t status) {
         drive_.ReportNoAnswer();
         return;
     }
-    if (status != Answered) {
-        // The drive keeps its old value; what was sent is not sent again by itself.
-        const QString text = RefusedWriteText(drive_.Language(), id, status);
-        RunDeferred(this, [this, text] { drive_.Prompt().ShowText(text); });
-    }
+    // Refused: the user is told and the drive's value read back (Restored shows it); what
+    // was sent is not sent again by itself.
+    if (status != Answered) drive_.ReportRefusedWrite(id, status);
     // The queue is still busy inside its own completion: the next write goes out after.
     RunDeferred(this, [this] { Sync(); });
+}
+
+// The session put a parameter back to the drive's value (a refused write read back):
+// the control shows it and counts it as sent.
+void AntiResonanceWindow::Restored(uint16_t id) {
+    const ParameterMirror& m = drive_.Mirror();
+    loading_ = true;
+    for (int i = 0; i < kRegionSliders; ++i) {
+        if (kRegion[i].id != id) continue;
+        const int position = m.GetU16(id);
+        regionSliders_[i]->setValue(position);
+        regionEdits_[i]->setText(QString::number(position));
+        sentPosition_[static_cast<size_t>(i)] = position;
+    }
+    if (id == pid::GeneratorSpeed) {
+        const antires::GeneratorSpeed speed = antires::SpeedFromDrive(m.GetI32(pid::GeneratorSpeed));
+        reverseBox_->setChecked(speed.reverse);
+        speedSlider_->setValue(speed.rpm);
+        speedText_->setText(antires::SpeedText(speed.rpm));
+        sentSpeed_ = SignedSpeed();
+    }
+    loading_ = false;
 }
 
 void AntiResonanceWindow::ShowHelp() {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/DriveAccess.h"
 #include "model/CallbackSlot.h"
 
 class QCheckBox;
@@ -19,8 +20,6 @@ class QTimer;
 
 namespace ordalis {
 
-class DriveAccess;
-struct CommandList;
 
 // Creates the window (TForm15) hidden, as a top-level window of parent.
 QWidget* CreateAntiResonanceWindow(DriveAccess& drive, QWidget* parent);
@@ -59,6 +58,7 @@ private:
     bool SendOne();
     void SendRefused();
     void WriteDone(uint16_t id, uint16_t status);
+    void Restored(uint16_t id);
     int SignedSpeed() const;
 
     DriveAccess& drive_;
@@ -88,6 +88,7 @@ private:
     QWidget* help_ = nullptr;  // created here only when the program made none
 
     std::array<CompletionSlot::Binding, kRegionSliders + 1> bindings_;
+    PollRegistration restoredWatch_;
 };
 
 }  // namespace ordalis
