@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/Deferred.h"
+#include "core/EepromSave.h"
 #include "core/Texts.h"
 #include "core/UiPrompt.h"
 #include "core/WriteTexts.h"
@@ -17,15 +18,6 @@
 namespace ordalis {
 
 namespace {
-
-// "37 (Ipeak)" for a parameter with a log name, plain "99" for the others.
-QString ParameterForMessage(uint16_t id) {
-    const QString number = QString::number(id);
-    if (id >= std::size(ParamNames)) return number;
-    const QString name = QString::fromUtf8(ParamNames[id]).trimmed();
-    if (name.isEmpty() || name.contains(QLatin1String("Not identified"))) return number;
-    return number + " (" + name + ")";
-}
 
 void StoreValue(ParameterMirror& mirror, const ParamInfo& p, int64_t value) {
     switch (p.Type) {
@@ -280,11 +272,17 @@ PollRegistration DriveSession::WatchDriveReady(std::function<void(const QString&
 // ---------------------------------------------------------------- window writes
 
 WriteOutcome DriveSession::WriteParameter(uint16_t id, int64_t value, ValueRange range) {
-    return writer_.Write(id, value, range);
+    return Written(id, writer_.Write(id, value, range));
 }
 
 WriteOutcome DriveSession::WriteParameterAlways(uint16_t id, int64_t value) {
-    return writer_.Write(id, value, {std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()}, true);
+    return Written(id, writer_.Write(id, value, {std::numeric_limits<int64_t>::min(),
+                                                 std::numeric_limits<int64_t>::max()}, true));
+}
+
+WriteOutcome DriveSession::Written(uint16_t id, WriteOutcome outcome) {
+    if (outcome == WriteOutcome::Queued && ChangesStoredSettings(state_.lists.WriteParamList(id))) emit SettingsWritten();
+    return outcome;
 }
 
 void DriveSession::ReportRefusedWrite(uint16_t id, uint16_t status) {
@@ -312,6 +310,7 @@ bool DriveSession::SendList(QueueLevel level, const CommandList& list) {
         case PollQueue: state_.link.SendPollList(list); break;
         case Lev2Queue: state_.link.SendLev2List(list); break;
     }
+    if (ChangesStoredSettings(list)) emit SettingsWritten();
     return true;
 }
 

@@ -116,6 +116,8 @@ signals:
     // The drive refused a write of parameter id (status: its condition code, or 132); the
     // user is told through the prompt and the parameter is read back.
     void WriteRefused(uint16_t id, uint16_t status);
+    // A list that changes a setting the drive keeps in its EEPROM was queued.
+    void SettingsWritten();
 
 private:
     struct PollRequest {
@@ -133,6 +135,8 @@ private:
     void Notify(PollKind kind);
     bool CanSend(QueueLevel level) const;
     void WriteRefusedNow(uint16_t id, uint16_t status);
+    // Tells of a queued write of a stored setting (SettingsWritten); returns outcome.
+    WriteOutcome Written(uint16_t id, WriteOutcome outcome);
 
     Session& state_;
     UiPrompt& prompt_;
