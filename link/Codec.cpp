@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <ctime>
 
 namespace ordalis {
 
@@ -133,16 +134,20 @@ std::string CommandLabel(const CommandRecord& r) {
     }
 }
 
-std::string LogTimestamp(std::chrono::system_clock::time_point utcNow) {
+std::string LogTimestamp(std::chrono::system_clock::time_point now) {
     using namespace std::chrono;
-    const long long ms = duration_cast<milliseconds>(utcNow.time_since_epoch()).count();
-    const long long msOfDay = ((ms % 86400000LL) + 86400000LL) % 86400000LL;
-    const int hour = static_cast<int>((msOfDay / 3600000 + 8) % 24);
-    const int minute = static_cast<int>(msOfDay / 60000 % 60);
-    const int second = static_cast<int>(msOfDay / 1000 % 60);
-    const int milli = static_cast<int>(msOfDay % 1000);
+    const long long ms = duration_cast<milliseconds>(now.time_since_epoch()).count();
+    const long long msOfSecond = ((ms % 1000) + 1000) % 1000;
+    const std::time_t seconds = static_cast<std::time_t>((ms - msOfSecond) / 1000);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
     char buf[24];
-    std::snprintf(buf, sizeof buf, "%.2d:%.2d:%.2d-%.4d ", hour, minute, second, milli);
+    std::snprintf(buf, sizeof buf, "%.2d:%.2d:%.2d-%.4d ", local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(msOfSecond));
     return buf;
 }
 

@@ -51,8 +51,8 @@ std::vector<uint8_t> EncodeAnswer(uint8_t address, uint8_t status, const uint8_t
 extern const char* const ParamNames[270];
 extern const char* const TraceNames[17];
 std::string CommandLabel(const CommandRecord& record);
-// "%.2d:%.2d:%.2d-%.4d " in UTC+8.
-std::string LogTimestamp(std::chrono::system_clock::time_point utcNow);
+// "%.2d:%.2d:%.2d-%.4d " in the machine's local time.
+std::string LogTimestamp(std::chrono::system_clock::time_point now);
 std::string LogTimestamp();
 // "5F 01 02 " style: two upper-case hex digits and a blank per byte.
 std::string HexBytes(const uint8_t* bytes, size_t count);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+
 #include "link/Codec.h"
 #include "tests/support/Hexify.h"
 
@@ -142,12 +146,33 @@ TEST(CommandLabel, Table) {
     for (const auto& c : cases) EXPECT_EQ(CommandLabel(c.rec), c.label) << int(c.rec.Command) << "/" << c.rec.ParamId;
 }
 
-TEST(LogTimestamp, ShiftsToUtcPlus8AndWraps) {
+// Used to stamp UTC + 8 whatever the machine's zone: a frame at 17:30 here showed 01:30.
+TEST(LogTimestamp, MachinesLocalTime) {
     using namespace std::chrono;
-    const sys_days day = 2024y / 3 / 1;
-    EXPECT_EQ(LogTimestamp(day + 17h + 30min + 5s + 42ms), "01:30:05-0042 ");
-    EXPECT_EQ(LogTimestamp(day + 16h), "00:00:00-0000 ");
-    EXPECT_EQ(LogTimestamp(day + 8h + 5min + 9s + 123ms), "16:05:09-0123 ");
+    const char* const old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    // POSIX zones: "XYZ-8" is eight hours east of UTC, "ABC+5" five hours west.
+    for (const char* zone : {"UTC0", "XYZ-8", "ABC+5", "NPT-5:45"}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        std::tm local{};
+        local.tm_year = 2024 - 1900;
+        local.tm_mon = 2;
+        local.tm_mday = 1;
+        local.tm_hour = 17;
+        local.tm_min = 30;
+        local.tm_sec = 5;
+        local.tm_isdst = -1;
+        const auto at = system_clock::from_time_t(std::mktime(&local)) + 42ms;
+        EXPECT_EQ(LogTimestamp(at), "17:30:05-0042 ") << zone;
+        EXPECT_EQ(LogTimestamp(at + 6h + 29min + 54s + 957ms), "23:59:59-0999 ") << zone;
+        EXPECT_EQ(LogTimestamp(at + 6h + 29min + 54s + 958ms), "00:00:00-0000 ") << zone;
+    }
+    if (old)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 TEST(HexBytes, LogFormat) {
