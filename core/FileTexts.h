@@ -1,5 +1,5 @@
 #pragma once
-// Texts of the parameter files, the EEPROM save and the log export, Chinese and English.
+// Texts of the parameter files, and the EEPROM save, Chinese and English.
 #include "core/TextPair.h"
 
 namespace ordalis::FileTexts {
@@ -24,7 +24,5 @@ inline const TextPair kNotSavedStatus{"参数未保存到EEPROM", "Not saved to 
 inline const TextPair kCloseQuestion{"参数尚未保存到EEPROM,驱动器断电后将丢失。\n退出前保存到EEPROM吗?",
                                      "The settings have not been saved to the drive's EEPROM and are lost when "
                                      "it is switched off.\nSave them to EEPROM before closing?"};
-// %1: file name, %2: the reason.
-inline const TextPair kLogNotSaved{"通信记录 %1 无法保存: %2", "The log %1 could not be saved: %2"};
 
 }  // namespace ordalis::FileTexts
