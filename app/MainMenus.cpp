@@ -78,6 +78,7 @@ const MenuEntry kEnglish[] = {
     {1, "EN_MV_AlmLog", "Fault Log"},
     {1, "EN_MV_Attribute", "Device Properties"},
     {1, "EN_MV_MotorData", "Motor Data"},
+    {1, "EN_MV_ComInfo", "Communication Log"},
     {0, "EnLang", "&Language "},
     {1, "Chinese1", "Simplified &Chinese"},
     {1, "English2", "&English"},

@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <random>
 
+#include "app/FileActions.h"
 #include "app/LinkTree.h"
 #include "app/MenuBars.h"
 #include "app/MainTexts.h"
@@ -73,6 +75,7 @@ MainWindow::MainWindow(Session& state, DriveSession& drive, UiPrompt& prompt, co
     connect(failure_, &ConnectionFailureDialog::NewConnectionRequested, this,
             [this] { RunDeferred(this, [this] { OpenWizard(); }); });
     note_ = new NoteDialog(state_.settings, this);
+    new FileActions(*this, drive_, prompt_, *progress_, std::random_device{}());
 
     ConnectMenus();
     ConnectButtons();
@@ -162,7 +165,6 @@ void MainWindow::SetupModelPanel(const std::string& modelName) {
     Group(english ? "EnTool" : "ChTool")->menuAction()->setVisible(true);
     Group(english ? "EnView" : "chView")->menuAction()->setVisible(true);
     Action(english ? "EN_MV_IoState" : "CH_MV_IoState")->setVisible(false);
-    if (!english && FeatureLevel == 1) Action("CH_MV_ComInfo")->setVisible(false);
     struct Placement {
         const TextPair& caption;
         QPoint pos;

@@ -38,6 +38,7 @@ void MainWindow::ConnectMenus() {
         connect(&drive_, &DriveSession::ReadBackDone, Action(item), [a = Action(item)] { a->setEnabled(true); });
         connect(&drive_, &DriveSession::ConnectStarted, Action(item), [a = Action(item)] { a->setEnabled(false); });
     }
+    on("EN_MV_ComInfo", [this] { ShowCommLog(); });
     menus_->ConnectLanguageItems([this](uint8_t language) { SetLanguage(language); });
 }
 

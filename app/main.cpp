@@ -6,9 +6,11 @@
 
 #include "app/MainWindow.h"
 #include "app/QtUiPrompt.h"
+#include "core/CommLog.h"
 #include "core/DriveSession.h"
 #include "core/Session.h"
 #include "core/SettingsFile.h"
+#include "dialogs/CommLogWindow.h"
 #include "link/qt/PortMap.h"
 #include "link/qt/QtSerialPort.h"
 #include "link/qt/QtTimers.h"
@@ -27,7 +29,11 @@ int main(int argc, char* argv[]) {
 
     ordalis::MainWindow window(state, drive, prompt, paths);
     prompt.SetParent(&window);
+    // Every frame of the link goes to the log window, which keeps the queues it shows.
+    state.link.SetFrameLog(ordalis::CommLogOf(window.dialogs().CommLog));
     QObject::connect(&window, &ordalis::MainWindow::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
-    return app.exec();
+    const int result = app.exec();
+    state.link.SetFrameLog(nullptr);  // the log window goes before the link
+    return result;
 }

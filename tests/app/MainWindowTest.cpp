@@ -55,7 +55,9 @@ TEST_F(MainWindowTest, LanguageSwitchWhileConnectedStopsPollAndStartsOver) {
     ASSERT_TRUE(drive->IsPolling());
     ASSERT_TRUE(Panel()->isVisible());
     EXPECT_EQ(ShownGroups(win->menu(0)), (QStringList{"ChFile", "ChTool", "chView", "ChLang", "ChHelp"}));
-    EXPECT_EQ(ShownItems(Find<QMenu>("chView")), (QStringList{"报警状态&", "报警日志&", "驱动器属性&", "电机参数&"}));
+    // The log's item shows as well: the log window is reachable.
+    EXPECT_EQ(ShownItems(Find<QMenu>("chView")),
+              (QStringList{"报警状态&", "报警日志&", "驱动器属性&", "通信记录&", "电机参数&"}));
 
     Find("English1")->trigger();
     EXPECT_FALSE(drive->IsPolling());
@@ -70,7 +72,8 @@ TEST_F(MainWindowTest, LanguageSwitchWhileConnectedStopsPollAndStartsOver) {
     // Set up again in English: the English groups, View without its IO item.
     ReadBack("LQ340");
     EXPECT_EQ(ShownGroups(win->menu(1)), (QStringList{"EnFile", "EnTool", "EnView", "EnLang", "EnHelp"}));
-    EXPECT_EQ(ShownItems(Find<QMenu>("EnView")), (QStringList{"Alarm && Warning", "Fault Log", "Device Properties", "Motor Data"}));
+    EXPECT_EQ(ShownItems(Find<QMenu>("EnView")),
+              (QStringList{"Alarm && Warning", "Fault Log", "Device Properties", "Motor Data", "Communication Log"}));
     EXPECT_EQ(Find<QPushButton>("Button4")->text(), "Anti-resonance ");
 
     Find("Chinese1")->trigger();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/ParameterFile.h"
@@ -63,6 +64,7 @@ TEST(ParameterFileFormat, FileOrderIsTheWriteBackOrder) {
 }
 
 TEST(ParameterFileFormat, AForeignFileLoadsAndOursMatchesIt) {
+    ASSERT_EQ(QByteArray::fromHex(kForeignFileHex).size(), kParameterFileSize);
     const ParameterFileImage foreign = ForeignFile();
     ASSERT_EQ(FileChecksum(foreign), foreign[1]);
     ParameterMirror mirror;
@@ -200,18 +202,48 @@ TEST_F(FileActionsTest, UnwritableTargetIsReportedWithNameAndReason) {
     }
 }
 
-TEST_F(FileActionsTest, FolderWithoutWritePermissionKeepsTheOldFile) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+// Root writes into any folder: then the save runs in a child process as nobody.
+TEST_F(FileActionsTest, FolderWithoutWritePermissionIsReportedAndKeepsTheOldFile) {
     const QString sub = Path("locked");
     ASSERT_TRUE(QDir().mkpath(sub));
     const QString path = sub + "/tuned.esp";
     WriteBytes(path, "old content");
-    ASSERT_TRUE(QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    EXPECT_FALSE(files.SaveFile(path));
-    QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    ASSERT_EQ(prompt.messages.size(), 1);
-    EXPECT_TRUE(prompt.messages[0].contains(path));
+    const auto all = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                     QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), all | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(sub, all));
+    // The existing file and a new one: each refused with the name and a reason.
+    const QString fresh = sub + "/new.esp";
+    const auto check = [&] {
+        for (const QString& p : {path, fresh}) {
+            prompt.messages.clear();
+            if (files.SaveFile(p) || prompt.messages.size() != 1 || !prompt.messages[0].contains(p) ||
+                prompt.messages[0].section(QStringLiteral(": "), -1).trimmed().isEmpty())
+                return false;
+        }
+        return true;
+    };
+    if (geteuid() != 0) {
+        EXPECT_TRUE(check()) << prompt.messages.join('|').toStdString();
+    } else {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+            if (!dropped) _exit(2);
+            const bool ok = check();
+            if (!ok) fprintf(stderr, "messages: %s\n", qPrintable(prompt.messages.join(u'|')));
+            _exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no or a wrong message, 2: could not become nobody";
+    }
+    QFile::setPermissions(sub, all | QFileDevice::WriteOwner);
     EXPECT_EQ(ReadAll(path), QByteArray("old content"));
+    EXPECT_FALSE(QFile::exists(fresh));
+    EXPECT_EQ(QDir(sub).entryList(QDir::Files | QDir::Hidden), QStringList{"tuned.esp"}) << "no temporary left";
 }
 
 TEST_F(FileActionsTest, ExistingFileIsReplacedWhole) {
