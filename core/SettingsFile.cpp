@@ -3,12 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
-#include <cerrno>
-#include <system_error>
 
 #include "core/IniText.h"
+#include "core/WholeFile.h"
 
 namespace ordalis {
 
@@ -77,28 +75,7 @@ bool SaveSettings(const SettingsPaths& paths, const Settings& settings, QString*
     ini.SetValue(kLanguageSection, kLanguageKey, QString::number(settings.LanguageIndex));
     ini.SetValue(kOwnSection, kTryRatesKey, QString::number(settings.TryOtherRates ? 1 : 0));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = ini.ToBytes();
-    // The bytes sit in QFileDevice's buffer until flushed, and commit() does not see a
-    // failed flush (a full disk): it would put the cut-off file in place of the old one.
-    errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        // A write cut short by a full disk leaves QFileDevice with "Unknown error"; the
-        // system's reason tells the user what happened.
-        const int reason = errno;
-        if (error) *error = reason ? QString::fromStdString(std::generic_category().message(reason)) : file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return WriteWholeFile(path, ini.ToBytes(), error);
 }
 
 SettingsPaths ChooseSettingsPaths(const QString& besideExecutable, const QString& inUserFolder,

@@ -1,6 +1,8 @@
 #include "core/WholeFile.h"
 
 #include <QSaveFile>
+#include <cerrno>
+#include <system_error>
 
 namespace ordalis {
 
@@ -10,10 +12,14 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error
         if (error) *error = file.errorString();
         return false;
     }
-    // commit() does not see a failed flush (a full disk): flush first, so a cut-off file
-    // never takes the old one's place.
+    // The bytes sit in QFileDevice's buffer until flushed, and commit() does not see a
+    // failed flush (a full disk): it would put the cut-off file in place of the old one.
+    errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error) *error = file.errorString();
+        // A write cut short by a full disk leaves QFileDevice with "Unknown error"; the
+        // system's reason tells the user what happened.
+        const int reason = errno;
+        if (error) *error = reason ? QString::fromStdString(std::generic_category().message(reason)) : file.errorString();
         file.cancelWriting();
         return false;
     }
