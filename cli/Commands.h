@@ -16,6 +16,8 @@ int WriteCommand(Environment& env, const Args& args);
 int EepromSaveCommand(Environment& env, const Args& args);
 int MonitorCommand(Environment& env, const Args& args);
 int CaptureCommand(Environment& env, const Args& args);
+int SaveCommand(Environment& env, const Args& args);
+int LoadCommand(Environment& env, const Args& args);
 
 class DriveConnection;
 // --port, --baud, --address (falling back to the program's last link), then connected:

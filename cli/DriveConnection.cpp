@@ -5,6 +5,7 @@
 #include <random>
 
 #include "core/Deferred.h"
+#include "core/EepromSave.h"
 #include "core/Texts.h"
 
 namespace ordalis::cli {
@@ -214,17 +215,29 @@ int DriveConnection::Write(uint16_t id, int64_t value, bool* sent, QString* erro
 }
 
 int DriveConnection::EepromSave(QString* error) {
-    const CommandRecord save{CmdEeprom, 0, 2, eepromOp_, sizeof eepromOp_, nullptr};
-    const uint16_t status = Run(Lev2Queue, save);
-    if (status == NoAnswer) {
+    // The program's save: its record, its answer handling and its messages.
+    ordalis::EepromSave save(drive_);
+    int outcome = -1;
+    QObject guard;
+    QObject::connect(&save, &ordalis::EepromSave::Saved, &guard, [&] {
+        if (outcome < 0) outcome = kDone;
+    });
+    QObject::connect(&save, &ordalis::EepromSave::SaveFailed, &guard, [&](const QString& text) {
+        if (outcome >= 0) return;
+        *error = text;
+        outcome = kRefused;
+    });
+    QObject::connect(&drive_, &DriveSession::LinkLost, &guard, [&] {
+        if (outcome >= 0) return;
+        *error = QStringLiteral("no answer to the EEPROM save");
+        outcome = kNoAnswer;
+    });
+    save.Save();
+    if (!WaitFor([&] { return outcome >= 0; }, kRequestDeadline)) {
         *error = QStringLiteral("no answer to the EEPROM save");
         return kNoAnswer;
     }
-    if (status != Answered) {
-        *error = QStringLiteral("the drive refused the EEPROM save (code %1)").arg(status);
-        return kRefused;
-    }
-    return kDone;
+    return outcome;
 }
 
 }  // namespace ordalis::cli

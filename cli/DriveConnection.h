@@ -51,7 +51,6 @@ private:
     QtSerialPort serial_;
     Session state_;
     DriveSession drive_;
-    uint8_t eepromOp_[2] = {0x01, 0x00};
 };
 
 // Value of a known parameter in the mirror (the model name is text).

@@ -65,6 +65,14 @@ const Command kCommands[] = {
      kDriveValues, {"json", "eeprom-save"}, WriteCommand, true},
     {"eeprom-save", "eeprom-save [drive options]",
      "Stores the drive's working parameters in its EEPROM.\n", kDriveValues, {"json"}, EepromSaveCommand, true},
+    {"save", "save FILE.esp [drive options]",
+     "Reads the drive back and saves its parameter file (the program's .esp format).\n",
+     kDriveValues, {"json"}, SaveCommand, true},
+    {"load", "load FILE.esp [--eeprom-save] [drive options]",
+     "Checks the file (format, the drive's model) and writes its parameters into the drive,\n"
+     "as the program's Open File does; --eeprom-save then stores them in the EEPROM. A file\n"
+     "that fails its checks is exit code 5, a parameter the drive refuses exit code 4.\n",
+     kDriveValues, {"json", "eeprom-save"}, LoadCommand, true},
     {"capture", "capture --channels CODE,... [--time 25ms] --csv FILE [drive options]",
      "One oscilloscope capture of up to six trace variables (codes as the program's\n"
      "oscilloscope lists them) over 25ms, 50ms, 125ms, 250ms, 500ms, 1.25s, 2.5s or 5s,\n"

@@ -227,7 +227,7 @@ TEST(CliHelp, EveryCommandHasHelpWithTheExitCodes) {
     CliEnv env;
     const CliResult all = env.Run({"--help"});
     EXPECT_EQ(all.code, 0);
-    for (const char* command : {"ports", "scan", "doctor", "info", "read", "write", "eeprom-save", "capture", "monitor"}) {
+    for (const char* command : {"ports", "scan", "doctor", "info", "read", "write", "eeprom-save", "save", "load", "capture", "monitor"}) {
         SCOPED_TRACE(command);
         EXPECT_TRUE(all.out.contains(QString("  ") + command)) << all.out.toStdString();
         const CliResult one = env.Run({command, "--help"});
