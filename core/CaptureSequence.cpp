@@ -96,6 +96,14 @@ bool CaptureSequence::Proceed(uint16_t status) {
     return status == Answered;
 }
 
+bool CaptureSequence::EndOnRefusal(uint16_t status) {
+    const bool refusal = status == Failed || (status >= 2 && status <= 255 && status != Retrying && status != NoAnswer);
+    if (!refusal || phase_ == CapturePhase::Idle) return false;
+    refused_ = status;
+    End(CaptureEnd::Refused);
+    return true;
+}
+
 void CaptureSequence::MaxSamplesDone(uint16_t status) {
     if (!Proceed(status)) return;
     sampling_ = ComputeSampling(traceTimeUs_, trace_.MaxSamples, trace_.SampleResolution, sampling_);
@@ -104,11 +112,13 @@ void CaptureSequence::MaxSamplesDone(uint16_t status) {
 
 void CaptureSequence::TraceStartDone(uint16_t status) {
     if (!Proceed(status)) return;
+    if (phase_ == CapturePhase::Idle) return;  // a late answer after the end
     drive_.SetRunDelay(100);
 }
 
 void CaptureSequence::TraceStatusCheck1(uint16_t status) {
     if (!Proceed(status)) return;
+    if (phase_ == CapturePhase::Idle) return;  // a late answer after the end
     if (trace_.TraceStatus == TraceStatusRecording) {
         drive_.SetRunDelay(50);
     } else if (trace_.TraceStatus == TraceStatusComplete) {
@@ -122,12 +132,14 @@ void CaptureSequence::TraceStatusCheck1(uint16_t status) {
 
 void CaptureSequence::AvidSamplesDone(uint16_t status) {
     if (!Proceed(status)) return;
+    if (phase_ == CapturePhase::Idle) return;  // a late answer after the end
     const uint16_t wait = RecorderWaitMs(trace_.MaxSamples, trace_.AvidSamples, trace_.SampleResolution, trace_.SampPeriod);
     if (wait > 0) drive_.SetRunDelay(wait);
 }
 
 void CaptureSequence::TraceStatusCheck2(uint16_t status) {
-    if (!Proceed(status)) return;
+    if (EndOnRefusal(status) || !Proceed(status)) return;
+    if (phase_ == CapturePhase::Idle) return;  // a late answer after the end
     if (trace_.TraceStatus == TraceStatusComplete) {
         PrepareTransfer();
     } else {
@@ -156,7 +168,11 @@ void CaptureSequence::PrepareTransfer() {
 }
 
 void CaptureSequence::SamplesDataDone(uint16_t status, const uint8_t* data, uint8_t length) {
-    if (!Proceed(status)) return;
+    if (EndOnRefusal(status) || !Proceed(status)) return;
+    if (phase_ == CapturePhase::Recording) {
+        End(CaptureEnd::OutOfStep);
+        return;
+    }
     if (phase_ != CapturePhase::Transferring) return;  // the capture ended meanwhile
     lastLength_ = length;
     if (length == 0 || setSize_ == 0 || length % setSize_ != 0 || !data) {

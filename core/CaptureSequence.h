@@ -57,6 +57,8 @@ enum class CaptureEnd : uint8_t {
     BadAnswer,   // a sample answer whose length does not fit the channel set: no picture
     NoAnswer,    // the drive stopped answering (the failure dialog is on its way)
     Replaced,    // another recorder list was queued (channel, trace time, set-up)
+    Refused,     // a recorder or sample request failed or was refused: see RefusedStatus()
+    OutOfStep,   // a sample answer came while the recorder was still recording
 };
 
 enum class StartResult : uint8_t {
@@ -119,6 +121,7 @@ public:
     uint16_t SetSize() const { return setSize_; }
     uint16_t TransferCount() const { return count_; }            // N of the transfer under way
     uint8_t LastAnswerLength() const { return lastLength_; }     // of the last sample answer
+    uint16_t RefusedStatus() const { return refused_; }          // status behind CaptureEnd::Refused
     double ElapsedMs() const;  // since the capture started
     const CaptureResult& Last() const { return last_; }
 
@@ -135,6 +138,9 @@ private:
 
     // 131 ends the capture with the failure dialog; every other status but 0 is ignored.
     bool Proceed(uint16_t status);
+    // A failed record (132) or a drive code ends a running capture: the RunQueue will not
+    // come back to it. True when the status ended it.
+    bool EndOnRefusal(uint16_t status);
     void PrepareTransfer();
     void BuildPicture();
     void End(CaptureEnd why);
@@ -148,6 +154,7 @@ private:
     Sampling sampling_;
     bool single_ = false;
     bool stopRequested_ = false;
+    uint16_t refused_ = 0;
     CapturePhase phase_ = CapturePhase::Idle;
     Clock::time_point started_{}, transferStarted_{};
 

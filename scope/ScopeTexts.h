@@ -52,6 +52,9 @@ inline const TextPair kBadAnswer{"采样应答 %1 字节与通道组（每组 %2
                                  "A sample answer of %1 bytes does not fit the channel set (%2 bytes a set): capture ended"};
 inline const TextPair kNoAnswer{"驱动器无应答，采集中止", "The drive stopped answering: capture ended"};
 inline const TextPair kReplaced{"跟踪设置已更改，采集中止", "Trace settings changed: capture ended"};
+inline const TextPair kRefused{"驱动器拒绝跟踪请求（代码 %1），采集中止", "The drive refused a trace request (code %1): capture ended"};
+inline const TextPair kOutOfStep{"记录器未完成时收到采样应答，采集中止",
+                                 "Samples arrived before the recorder completed: capture ended"};
 inline const TextPair kNoSampling{"记录器容量尚未读出，请稍后再试", "The recorder's capacity is not known yet: try again"};
 inline const TextPair kNotSent{"没有连接驱动器", "No drive connected"};
 inline const TextPair kNotInteger{"'%1' 不是有效的整数", "'%1' is not a valid integer value"};

@@ -324,6 +324,8 @@ void ScopeWindow::CaptureEnded(CaptureEnd why) {
             break;
         case CaptureEnd::NoAnswer: SetStatus(kNoAnswer.Text(lang)); break;
         case CaptureEnd::Replaced: SetStatus(kReplaced.Text(lang)); break;
+        case CaptureEnd::Refused: SetStatus(kRefused.Text(lang).arg(capture_->RefusedStatus())); break;
+        case CaptureEnd::OutOfStep: SetStatus(kOutOfStep.Text(lang)); break;
     }
 }
 

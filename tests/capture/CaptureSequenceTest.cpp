@@ -206,16 +206,71 @@ TEST_F(CaptureTest, SingleEndsAfterOnePicture) {
     EXPECT_EQ(ends, std::vector<CaptureEnd>{CaptureEnd::Single});
 }
 
-TEST_F(CaptureTest, NoAnswerReportsTheLostLinkAndOtherStatusesDoNothing) {
+TEST_F(CaptureTest, NoAnswerReportsTheLostLinkAndTheSentEchoDoesNothing) {
     StartAndComplete();
     drive.Take();
     capture.SamplesDataDone(Sent, nullptr, 0);
-    capture.SamplesDataDone(Failed, nullptr, 0);
+    capture.TraceStatusCheck2(Sent);
     EXPECT_TRUE(drive.Take().empty());
     EXPECT_TRUE(ends.empty());
     capture.SamplesDataDone(NoAnswer, nullptr, 0);
     EXPECT_EQ(drive.Take(), (Log{"lost"}));
     EXPECT_EQ(ends, std::vector<CaptureEnd>{CaptureEnd::NoAnswer});
+}
+
+// A failed or refused recorder or sample request ends the capture naming the status; the
+// RunQueue does not come back to it, so waiting on would show "Transferring" for ever.
+TEST_F(CaptureTest, FailedOrRefusedTraceAnswerEndsTheCapture) {
+    struct Case {
+        bool transferring;  // else still recording
+        uint16_t status;
+    } cases[] = {{true, Failed}, {true, 2}, {true, 255}, {false, Failed}, {false, 7}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "status " << c.status << (c.transferring ? " on samples" : " on check"));
+        ends.clear();
+        drive.trace.TraceStatus = TraceStatusRecording;
+        ASSERT_EQ(capture.Start(), StartResult::Started);
+        if (c.transferring) {
+            drive.trace.TraceStatus = TraceStatusComplete;
+            capture.TraceStatusCheck1(Answered);
+            capture.SamplesDataDone(c.status, nullptr, 0);
+        } else {
+            capture.TraceStatusCheck2(c.status);
+        }
+        EXPECT_EQ(capture.Phase(), CapturePhase::Idle);
+        EXPECT_EQ(ends, std::vector<CaptureEnd>{CaptureEnd::Refused});
+        EXPECT_EQ(capture.RefusedStatus(), c.status);
+        capture.SamplesDataDone(c.status, nullptr, 0);  // a second one after the end: no second end
+        EXPECT_EQ(ends.size(), 1u);
+    }
+}
+
+TEST_F(CaptureTest, SampleAnswerWhileRecordingEndsTheCapture) {
+    ASSERT_EQ(capture.Start(), StartResult::Started);
+    const uint8_t set[4] = {};
+    capture.SamplesDataDone(Answered, set, sizeof set);
+    EXPECT_EQ(capture.Phase(), CapturePhase::Idle);
+    EXPECT_EQ(ends, std::vector<CaptureEnd>{CaptureEnd::OutOfStep});
+    EXPECT_EQ(pictures, 0);
+}
+
+// After the end nothing a late completion says may set the RunQueue going again.
+TEST_F(CaptureTest, LateRecorderAnswersAfterTheEndChangeNothing) {
+    ASSERT_EQ(capture.Start(), StartResult::Started);
+    capture.SendSetup();  // ends it: Replaced
+    drive.Take();
+    capture.TraceStartDone(Answered);
+    drive.trace.TraceStatus = TraceStatusRecording;
+    capture.TraceStatusCheck1(Answered);
+    drive.trace.TraceStatus = TraceStatusComplete;
+    capture.TraceStatusCheck1(Answered);
+    capture.AvidSamplesDone(Answered);
+    capture.TraceStatusCheck2(Answered);
+    drive.trace.TraceStatus = TraceStatusRecording;
+    capture.TraceStatusCheck2(Answered);
+    EXPECT_TRUE(drive.Take().empty());
+    EXPECT_EQ(capture.Phase(), CapturePhase::Idle);
+    EXPECT_EQ(ends, std::vector<CaptureEnd>{CaptureEnd::Replaced});
 }
 
 TEST_F(CaptureTest, StartNeedsAChannelAndAKnownRecorder) {
