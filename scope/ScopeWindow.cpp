@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -200,7 +201,8 @@ QWidget* ScopeWindow::BuildTracePage(QTabWidget* tabs) {
 }
 
 void ScopeWindow::showEvent(QShowEvent* event) {
-    FormShow();
+    // A restore from minimised comes from the window system: the set-up would end a capture.
+    if (!event->spontaneous()) FormShow();
     QWidget::showEvent(event);
 }
 

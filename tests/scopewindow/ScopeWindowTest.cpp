@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QShowEvent>
 #include <QTemporaryDir>
+#include <QtTest/qtestspontaneevent.h>
 
 #include "scope/ScopePicture.h"
 #include "tests/scopewindow/ScopeWindowFixture.h"
@@ -115,6 +117,17 @@ TEST_F(ScopeWindowTest, SampleAnswerThatDoesNotFitIsNamedInTheStatusBar) {
     EXPECT_EQ(window->StatusText(), "A sample answer of 6 bytes does not fit the channel set (4 bytes a set): capture ended");
 }
 
+// Used to stay on "Transferring samples n of N" for ever.
+TEST_F(ScopeWindowTest, RefusedSampleRequestIsNamedInTheStatusBar) {
+    Show(1);
+    CaptureSequence& c = window->Capture();
+    ASSERT_EQ(c.Start(), StartResult::Started);
+    drive.trace.TraceStatus = TraceStatusComplete;
+    c.TraceStatusCheck1(Answered);
+    c.SamplesDataDone(Failed, nullptr, 0);
+    EXPECT_EQ(window->StatusText(), "The drive refused a trace request (code 132): capture ended");
+}
+
 TEST_F(ScopeWindowTest, StatusBarFollowsTheCapture) {
     Show(1);
     CaptureSequence& c = window->Capture();
@@ -128,6 +141,21 @@ TEST_F(ScopeWindowTest, StatusBarFollowsTheCapture) {
     Find<QPushButton>("Button11")->click();
     c.SendChannel(2, 12);
     EXPECT_EQ(window->StatusText(), "Trace settings changed: capture ended");
+}
+
+// Restoring the window from the task bar is a show event of the window system: it must not
+// send the set-up again, which would end a running capture.
+TEST_F(ScopeWindowTest, RestoreFromMinimisedKeepsTheCaptureRunning) {
+    Show(1);
+    CaptureSequence& c = window->Capture();
+    ASSERT_EQ(c.Start(), StartResult::Started);
+    drive.Take();
+    QShowEvent restored;
+    QSpontaneKeyEvent::setSpontaneous(&restored);
+    qApp->notify(window.get(), &restored);  // sendEvent would clear the spontaneous flag
+    EXPECT_EQ(c.Phase(), CapturePhase::Recording);
+    EXPECT_TRUE(drive.Take().empty());
+    EXPECT_TRUE(window->StatusText().startsWith("Waiting for the recorder")) << window->StatusText().toStdString();
 }
 
 TEST_F(ScopeWindowTest, DemonstrationPlotHasTwoAxes) {
