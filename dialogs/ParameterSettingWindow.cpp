@@ -170,8 +170,10 @@ void ParameterSettingWindow::FillBox(int index) {
 }
 
 void ParameterSettingWindow::PollParaDone() {
+    // The window's focus widget, not hasFocus(): that turns false as soon as another window
+    // is active, and the poll would overwrite what was typed.
     for (int i : {CpBox, CiBox, LsBox, RsBox})
-        if (!edits_[i]->hasFocus()) FillBox(i);
+        if (focusWidget() != edits_[i]) FillBox(i);
 }
 
 void ParameterSettingWindow::Tell(const QString& text) { drive_.Prompt().ShowText(text); }

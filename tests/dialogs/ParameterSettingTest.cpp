@@ -150,6 +150,20 @@ TEST_F(ParameterSettingTest, PollRefreshSparesTheBoxBeingTypedIn) {
     EXPECT_EQ(Sent(), (Frames{"C137", "C138"}));
 }
 
+// Clicking another window takes the keyboard focus from the window but the box stays its
+// focus widget: the poll must still spare what was typed there.
+TEST_F(ParameterSettingTest, PollRefreshSparesTheTypedBoxWhileAnotherWindowIsActive) {
+    DialogTest::Type(window.Box(Ls), "12");
+    QWidget other;
+    Show(other);
+    ASSERT_FALSE(window.Box(Ls)->hasFocus());
+    session.mirror.SetI16(pid::Ls, 333);
+    session.mirror.SetI16(pid::Rs, 444);
+    drive.PollParaDone(Answered);
+    EXPECT_EQ(window.Box(Ls)->text(), "12");
+    EXPECT_EQ(window.Box(Rs)->text(), "4.44");
+}
+
 TEST_F(ParameterSettingTest, FeatureLevelOneHidesCiLsAndRs) {
     for (const int level : {1, 0, 2}) {
         SCOPED_TRACE(level);
