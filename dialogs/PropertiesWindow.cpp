@@ -43,6 +43,10 @@ QString PropertiesText(const ParameterMirror& mirror, uint8_t lang) {
     return lines.join(QStringLiteral("\r\n"));
 }
 
+namespace {
+constexpr QSize kTextSize{271, 135};
+}  // namespace
+
 PropertiesWindow::PropertiesWindow(DriveAccess& drive, QWidget* parent)
     : DriveWindow(drive, parent, "TForm11", {291, 223}) {
     heading_ = new QLabel;
@@ -52,7 +56,6 @@ PropertiesWindow::PropertiesWindow(DriveAccess& drive, QWidget* parent)
     text_->setObjectName(QStringLiteral("Label1"));
     text_->setStyleSheet(QStringLiteral("color: #008000;"));
     text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    text_->setMinimumSize(271, 135);
     for (QLabel* l : {heading_, text_}) {
         QFont f = l->font();
         f.setPixelSize(16);
@@ -61,7 +64,7 @@ PropertiesWindow::PropertiesWindow(DriveAccess& drive, QWidget* parent)
     okButton_ = new QPushButton;
     okButton_->setObjectName(QStringLiteral("Button1"));
     auto* top = new QVBoxLayout(this);
-    top->setContentsMargins(10, 10, 10, 10);
+    top->setContentsMargins(10, 30, 10, 10);
     top->addWidget(heading_);
     top->addWidget(text_, 1);
     top->addWidget(okButton_, 0, Qt::AlignHCenter);
@@ -75,6 +78,8 @@ void PropertiesWindow::ShowProperties() {
     okButton_->setText(kOk.Text(lang));
     plain_ = PropertiesText(drive_.Mirror(), lang);
     text_->setText(QString(plain_).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // A fixed text block, grown only where the lines of this language need more room.
+    text_->setFixedSize(kTextSize.expandedTo(text_->sizeHint()));
 }
 
 QWidget* CreatePropertiesWindow(DriveAccess& drive, QWidget* parent) { return new PropertiesWindow(drive, parent); }

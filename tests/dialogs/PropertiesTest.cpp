@@ -1,5 +1,6 @@
 // The drive-properties text by model and language.
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 
 #include "dialogs/PropertiesWindow.h"
@@ -67,6 +68,32 @@ TEST_F(PropertiesTest, EachShowingRebuildsTheTextInTheLanguage) {
     EXPECT_EQ(window.PlainText(), PropertiesText(session.mirror, 1));
     EXPECT_EQ(window.Text()->text().count('\n'), 3);
     EXPECT_TRUE(Sent().empty());
+}
+
+// Margins 10 / 30 / 10 / 10 and a text block of 271 x 135, grown only for longer lines.
+TEST_F(PropertiesTest, TextBlockKeepsItsSizeInsideTheMargins) {
+    PropertiesWindow window(drive, nullptr);
+    for (uint8_t language : {uint8_t{0}, uint8_t{1}}) {
+        SCOPED_TRACE(int(language));
+        session.settings.LanguageIndex = language;
+        Drive(language ? "LQ560" : "TR560", 1, 100, 100);
+        Show(window);
+        const QMargins m = window.layout()->contentsMargins();
+        EXPECT_EQ(m, QMargins(10, 30, 10, 10));
+        const QLabel* text = window.Text();
+        EXPECT_GE(text->width(), 271);
+        EXPECT_GE(text->height(), 135);
+        EXPECT_EQ(text->minimumSize(), text->maximumSize());
+        const QSize need = text->sizeHint();
+        if (need.width() <= 271) {
+            EXPECT_EQ(text->width(), 271);
+        }
+        if (need.height() <= 135) {
+            EXPECT_EQ(text->height(), 135);
+        }
+        EXPECT_EQ(text->x(), 10);
+        window.hide();
+    }
 }
 
 }  // namespace
