@@ -25,10 +25,13 @@ QString Shown(QListWidget& list, int row) {
     QStyleOptionViewItem option;
     option.initFrom(&list);
     auto* delegate = qobject_cast<QStyledItemDelegate*>(list.itemDelegate());
+    // The protected virtual is reached through a member pointer, not by casting the
+    // delegate to a type it is not.
     struct Open : QStyledItemDelegate {
         using QStyledItemDelegate::initStyleOption;
     };
-    static_cast<Open*>(delegate)->initStyleOption(&option, list.model()->index(row, 0));
+    const auto init = &Open::initStyleOption;
+    (delegate->*init)(&option, list.model()->index(row, 0));
     return option.text;
 }
 
