@@ -72,7 +72,7 @@ TEST_F(CommLogTest, TriggeredRecordsOnlyShowsLev2AndEveryFrameRestartsTimer2) {
     EXPECT_TRUE(lines[1].contains(QStringLiteral(" Recv   Read  Ipeak:  ")));
 }
 
-// The spec's example pair, text for text apart from the clock.
+// A known request and answer pair, text for text apart from the clock.
 TEST_F(CommLogTest, LinesOfAKnownExchange) {
     log.SetFlags(true, true, true);
     Exchange(RunQueue);
